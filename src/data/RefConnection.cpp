@@ -1,0 +1,14 @@
+#include "RefConnection.h"
+
+#include "SqliteConnection.h"
+
+namespace pelmora {
+
+RecordSet SqliteRefConnection::query(const std::string& sql, const std::vector<RefParam>& params) {
+    std::vector<Variant> values;
+    values.reserve(params.size());
+    for (const auto& p : params) values.emplace_back(p.value);
+    return db_.query(sql, values);
+}
+
+} // namespace pelmora
