@@ -44,3 +44,9 @@ function(pelmora_tests)
     endif()
   endforeach()
 endfunction()
+
+if(PELMORA_FUZZ)
+  # Coverage instrumentation and sanitizers for every library the fuzz targets link.
+  target_compile_options(pelmora_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(pelmora_common INTERFACE -fsanitize=address,undefined)
+endif()
