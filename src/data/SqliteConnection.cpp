@@ -258,6 +258,7 @@ void SqliteConnection::commit() { executeScript("COMMIT"); }
 void SqliteConnection::rollback() {
     if (inTransaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
+bool SqliteConnection::readOnly() const { return sqlite3_db_readonly(db_, "main") == 1; }
 bool SqliteConnection::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 } // namespace pelmora

@@ -49,6 +49,10 @@ public:
     void rollback(); // never raises; does nothing when no transaction is open
     bool inTransaction() const;
 
+    // True when the file could only be opened for reading (a write-protected
+    // file or folder); every write would then fail.
+    bool readOnly() const;
+
     const std::string& path() const { return path_; }
     sqlite3* handle() const { return db_; }
     // Number of distinct statements prepared so far (the cache's size).

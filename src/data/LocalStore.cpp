@@ -1,0 +1,222 @@
+#include "LocalStore.h"
+
+#include "DbTools.h"
+#include "util/Messages.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pelmora {
+
+namespace fs = std::filesystem;
+
+const std::vector<StoreColumn>& MainColumns() {
+    static const std::vector<StoreColumn> c = {
+        {"vcPreCd", "varchar(10) NOT NULL"}, {"iMatSn", "smallint"},
+        {"vcVerSn", "varchar(3)"},           {"vcPreDt", "varchar(8)"},
+        {"vcPreTm", "varchar(6)"},           {"mMoneyPr", "money"},
+        {"vcBonSn", "varchar(4)"},           {"vcUpDt", "varchar(20)"},
+        {"vcHospCd", "varchar(20)"},         {"vcHospNm", "varchar(50)"},
+        {"vcHospAddr", "varchar(100)"},      {"vcHospTel", "varchar(20)"},
+        {"vcHospFax", "varchar(20)"},        {"vcHospEmail", "varchar(50)"},
+        {"vcHospBizNo", "varchar(16)"},      {"vcDocNm", "varchar(20)"},
+        {"vcDocCd", "varchar(20)"},          {"vcPatNm", "varchar(20)"},
+        {"vcPatJumNo", "varchar(20)"},       {"vcPatCell", "varchar(20)"},
+        {"iInsSn", "smallint"},              {"vcInsNo", "varchar(20)"},
+        {"vcInsCd", "varchar(20)"},          {"vcInsNm", "varchar(50)"},
+        {"vcBohunNo", "varchar(20)"},        {"vcPatManRelSn", "varchar(1)"},
+        {"vcPatManNm", "varchar(20)"},       {"vcPatManJumNo", "varchar(20)"},
+        {"vcPatManAddr", "varchar(100)"},    {"vcPatManPost", "varchar(10)"},
+        {"vcPatManTel", "varchar(20)"},      {"vcDisCd1", "varchar(6)"},
+        {"vcDisCd2", "varchar(6)"},          {"vcPubDtNo", "varchar(20)"},
+        {"vcIndDt", "varchar(8)"},           {"vcSpeCd1", "varchar(4)"},
+        {"vcSpeCd2", "varchar(4)"},          {"iLimDt", "int"},
+        {"vcUsageMm", "varchar(100)"},       {"vcMm", "varchar(100)"},
+    };
+    return c;
+}
+
+const std::vector<StoreColumn>& SubColumns() {
+    static const std::vector<StoreColumn> c = {
+        {"vcPreCd", "varchar(10) NOT NULL"}, {"vcRxdSn", "varchar(3) NOT NULL"}, {"mRxdPr", "money"},
+        {"iRxdInsSn", "smallint"},           {"iRxdTaxSn", "smallint"},          {"vcDrugCd", "varchar(10)"},
+        {"vcDrugNm", "varchar(100)"},        {"fQty", "float"},                  {"iQtyCnt", "int"},
+        {"iQtyDay", "int"},                  {"vcRxdUsageCd", "varchar(6)"},     {"vcRxdUsageNm", "varchar(100)"},
+    };
+    return c;
+}
+
+namespace {
+
+std::function<void(int)>& stepHook() {
+    static std::function<void(int)> hook;
+    return hook;
+}
+
+std::string createTable(const char* table, const std::vector<StoreColumn>& columns, const char* key) {
+    std::string sql = std::string("CREATE TABLE ") + table + "(";
+    for (const auto& c : columns) sql += std::string(c.name) + " " + c.type + ",";
+    return sql + "Primary Key(" + key + ")" + ")";
+}
+
+const std::string& createMain() {
+    static const std::string s = createTable("Main", MainColumns(), "vcPreCd");
+    return s;
+}
+const std::string& createSub() {
+    static const std::string s = createTable("Sub", SubColumns(), "vcPreCd, vcRxdSn");
+    return s;
+}
+const char* const kCreateDbver = "CREATE TABLE Dbver(vcVerSn varchar(3) NOT NULL,Primary Key(vcVerSn))";
+const char* const kInsertVersion = "INSERT INTO Dbver(vcVerSn) VALUES('002')";
+const char* const kUpdateVersion = "UPDATE Dbver SET vcVerSn='002'";
+const char* const kAddHospBizNo = "ALTER TABLE Main ADD vcHospBizNo varchar(16)";
+const char* const kAddPatCell = "ALTER TABLE Main ADD vcPatCell varchar(20)";
+
+// Runs the schema statements of one creation or migration, skipping those
+// that fail as statements (the column is there already, the table exists).
+class SchemaRun {
+public:
+    explicit SchemaRun(SqliteConnection& cn) : cn_(cn) {}
+
+    void run(const std::string& sql) {
+        try {
+            cn_.execute(sql);
+        } catch (const DbError& e) {
+            if (!e.isStatementFailure()) throw;
+        }
+        if (stepHook()) stepHook()(++step_);
+    }
+    // A query that fails as a statement reads as no rows, so the checks
+    // after the migration decide.
+    bool hasRow(const std::string& sql) {
+        try {
+            return !cn_.query(sql).eof();
+        } catch (const DbError& e) {
+            if (!e.isStatementFailure()) throw;
+            return false;
+        }
+    }
+
+private:
+    SqliteConnection& cn_;
+    int step_ = 0;
+};
+
+std::set<std::string> columnNames(SqliteConnection& cn, const std::string& table) {
+    std::set<std::string> names;
+    auto rs = cn.query("SELECT lower(name) AS name FROM pragma_table_info(?)", {Variant(table)});
+    for (; !rs.eof(); rs.moveNext()) names.insert(rs.field("name").toText());
+    return names;
+}
+
+bool hasAllColumns(SqliteConnection& cn, const std::string& table, const std::vector<StoreColumn>& columns) {
+    auto have = columnNames(cn, table);
+    return std::all_of(columns.begin(), columns.end(), [&](const StoreColumn& c) {
+        std::string n = c.name;
+        std::transform(n.begin(), n.end(), n.begin(), [](unsigned char ch) { return std::tolower(ch); });
+        return have.count(n) > 0;
+    });
+}
+
+void createTables(SchemaRun& s) {
+    s.run(createMain());
+    s.run(createSub());
+    s.run(kCreateDbver);
+    s.run(kInsertVersion);
+}
+
+void migrate(SqliteConnection& cn, SchemaRun& s) {
+    // An empty database is what a first start that died before its commit
+    // leaves behind once its journal is rolled back: a new store.
+    if (!s.hasRow("SELECT name FROM sqlite_master")) {
+        createTables(s);
+        return;
+    }
+
+    if (!s.hasRow("SELECT name FROM sqlite_master WHERE type='table' AND name ='Dbver'")) {
+        s.run(kCreateDbver);
+        s.run(kAddHospBizNo);
+        s.run(kAddPatCell);
+        s.run(kInsertVersion);
+    } else if (!s.hasRow("SELECT vcVerSn FROM Dbver")) {
+        // A version table without its row was left by a migration that
+        // stopped half-way: the store is still at version 001.
+        s.run(kAddHospBizNo);
+        s.run(kAddPatCell);
+        s.run(kInsertVersion);
+    } else if (s.hasRow("SELECT vcVerSn FROM Dbver WHERE vcVerSn < '002'")) {
+        s.run(kAddHospBizNo);
+        s.run(kAddPatCell);
+        s.run(kUpdateVersion);
+    } else if (TableFind(cn, "Main")) {
+        // Stamped current, yet a half-finished migration may have left out the
+        // columns of version 002: every insert would fail without them.
+        if (!FieldFind(cn, "Main", "vcHospBizNo")) s.run(kAddHospBizNo);
+        if (!FieldFind(cn, "Main", "vcPatCell")) s.run(kAddPatCell);
+    }
+}
+
+bool isCurrent(SqliteConnection& cn) {
+    return hasAllColumns(cn, "Main", MainColumns()) && hasAllColumns(cn, "Sub", SubColumns()) &&
+           FieldFind(cn, "Dbver", "vcVerSn") &&
+           !cn.query("SELECT vcVerSn FROM Dbver WHERE vcVerSn >= '002'").eof();
+}
+
+// A file nobody may write, or a folder where the journal cannot be made,
+// would let the store open and then fail every save.
+bool writable(const fs::path& file) {
+    struct stat sb {};
+    if (::stat(file.c_str(), &sb) == 0 && (sb.st_mode & 0222) == 0) return false;
+    fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    return ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+std::unique_ptr<SqliteConnection> openOrCreate(const fs::path& file) {
+    std::error_code ec;
+    auto st = fs::status(file, ec);
+    if (!fs::exists(st)) return SqliteConnection::create(file.string());
+    if (!fs::is_regular_file(st) || !writable(file)) return nullptr;
+    if (fs::file_size(file, ec) == 0 && !ec) return SqliteConnection::create(file.string());
+    return SqliteConnection::open(file.string());
+}
+
+} // namespace
+
+void SetSchemaStepHook(std::function<void(int step)> hook) { stepHook() = std::move(hook); }
+
+bool OpenLocalStore(std::unique_ptr<SqliteConnection>& cn, const std::string& path) {
+    cn.reset();
+    if (path.empty()) return false;
+    try {
+        auto c = openOrCreate(fs::path(path));
+        if (!c || c->readOnly() || !writable(fs::path(path))) return false;
+        c->begin(true);
+        try {
+            SchemaRun s(*c);
+            migrate(*c, s);
+            if (!isCurrent(*c)) {
+                c->rollback();
+                return false;
+            }
+            c->commit();
+        } catch (...) {
+            c->rollback();
+            throw;
+        }
+        cn = std::move(c);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void ShowRecordWriteError(const std::string& tag, std::int32_t number, const std::string& description) {
+    messages().information("작업에 오류가 있어 저장할수 없습니다.", "오류");
+    ShowError(tag, number, description);
+}
+
+} // namespace pelmora
