@@ -1,0 +1,20 @@
+#include "NoticeDate.h"
+
+#include "RefSql.h"
+#include "RefValue.h"
+
+namespace pelmora {
+
+std::string GetNoticeDate(RefConnection& cn) {
+    try {
+        RecordSet rs = cn.query(RefSql::noticeDate(cn.dialect()), {});
+        if (rs.eof()) return "20000101";
+        std::string date = refText(rs, "고시적용일");
+        return date.empty() ? "20000101" : date;
+    } catch (const RuntimeError& e) {
+        showLookupError("clsYakGa : YakGaDate ", e);
+        return "";
+    }
+}
+
+} // namespace pelmora
