@@ -55,6 +55,8 @@ TEST(SqliteConnection, ReadOnlyFileGivesItsOwnError) {
     auto path = dir.file("ro.db");
     SqliteConnection::create(path)->execute("CREATE TABLE t (a)");
     auto ro = SqliteConnection::open(path, SqliteConnection::OpenMode::ReadOnly);
+    EXPECT_TRUE(ro->readOnly());
+    EXPECT_FALSE(SqliteConnection::open(path)->readOnly());
     EXPECT_EQ(errorOf([&] { ro->execute("INSERT INTO t VALUES (1)"); }), dberr::kReadOnly);
 }
 
