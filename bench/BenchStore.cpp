@@ -34,7 +34,8 @@ void bulkFill(const std::string& path) {
     auto cn = SqliteConnection::open(path);
     cn->executeScript("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA cache_size=-200000;");
     std::string insertMain = "INSERT INTO Main VALUES(?";
-    for (int i = 1; i < 40; ++i) insertMain += ",?";
+    for (int i = 1; i < 40; ++i)
+        insertMain += ",?";
     insertMain += ")";
     cn->begin();
     std::vector<Variant> row(40, Variant(""));
@@ -57,15 +58,15 @@ void bulkFill(const std::string& path) {
         for (int l = 1; l <= kLinesEach; ++l)
             cn->execute("INSERT INTO Sub VALUES(?,?,?,?,?,?,?,?,?,?,?,?)",
                         {Variant(key(n)), Variant(key(l).substr(7)), Variant(Currency::fromWon(120 + l)),
-                         Variant(std::int16_t{1}), Variant(std::int16_t{1}), Variant("64190001" + std::to_string(l)),
-                         Variant("타이레놀정500mg"), Variant(1.0), Variant(std::int32_t{3}), Variant(std::int32_t{3}),
-                         Variant(""), Variant("")});
+                         Variant(std::int16_t{1}), Variant(std::int16_t{1}),
+                         Variant("64190001" + std::to_string(l)), Variant("타이레놀정500mg"), Variant(1.0),
+                         Variant(std::int32_t{3}), Variant(std::int32_t{3}), Variant(""), Variant("")});
     }
     cn->commit();
 }
 
 class Store {
-public:
+  public:
     Store() {
         dir_ = fs::temp_directory_path() / ("pelmora-bench-store-" + std::to_string(::getpid()));
         fs::create_directories(dir_);
@@ -87,7 +88,7 @@ public:
     }
     SqliteConnection& cn() { return *cn_; }
 
-private:
+  private:
     fs::path dir_;
     std::string path_;
     std::unique_ptr<SqliteConnection> cn_;
@@ -131,7 +132,8 @@ BENCHMARK(BM_SavePrescription5Lines)->Unit(benchmark::kMillisecond);
 
 void BM_NewPreCd(benchmark::State& state) {
     clsMain m(store().cn());
-    for (auto _ : state) benchmark::DoNotOptimize(m.NewPreCd());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(m.NewPreCd());
 }
 BENCHMARK(BM_NewPreCd)->Unit(benchmark::kMicrosecond);
 
@@ -155,7 +157,8 @@ void BM_RecordListPaged_Open(benchmark::State& state) {
     for (auto _ : state) {
         auto list = m.RecordListPaged();
         for (std::size_t r = 0; r < 40; ++r)
-            for (int c = 0; c < list->fieldCount(); ++c) benchmark::DoNotOptimize(list->value(r, c));
+            for (int c = 0; c < list->fieldCount(); ++c)
+                benchmark::DoNotOptimize(list->value(r, c));
     }
 }
 BENCHMARK(BM_RecordListPaged_Open)->Unit(benchmark::kMillisecond);

@@ -5,8 +5,9 @@
 namespace pelmora {
 
 bool TableFind(SqliteConnection& cn, const std::string& table) {
-    return !cn.query("SELECT name FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE",
-                     {Variant(table)})
+    return !cn.query(
+                  "SELECT name FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE",
+                  {Variant(table)})
                 .eof();
 }
 
@@ -16,6 +17,8 @@ bool FieldFind(SqliteConnection& cn, const std::string& table, const std::string
                 .eof();
 }
 
-std::string DBMdecVersion() { return sqlite3_libversion(); }
+std::string DBMdecVersion() {
+    return sqlite3_libversion();
+}
 
 } // namespace pelmora

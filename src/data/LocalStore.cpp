@@ -15,36 +15,64 @@ namespace fs = std::filesystem;
 
 const std::vector<StoreColumn>& MainColumns() {
     static const std::vector<StoreColumn> c = {
-        {"vcPreCd", "varchar(10) NOT NULL"}, {"iMatSn", "smallint"},
-        {"vcVerSn", "varchar(3)"},           {"vcPreDt", "varchar(8)"},
-        {"vcPreTm", "varchar(6)"},           {"mMoneyPr", "money"},
-        {"vcBonSn", "varchar(4)"},           {"vcUpDt", "varchar(20)"},
-        {"vcHospCd", "varchar(20)"},         {"vcHospNm", "varchar(50)"},
-        {"vcHospAddr", "varchar(100)"},      {"vcHospTel", "varchar(20)"},
-        {"vcHospFax", "varchar(20)"},        {"vcHospEmail", "varchar(50)"},
-        {"vcHospBizNo", "varchar(16)"},      {"vcDocNm", "varchar(20)"},
-        {"vcDocCd", "varchar(20)"},          {"vcPatNm", "varchar(20)"},
-        {"vcPatJumNo", "varchar(20)"},       {"vcPatCell", "varchar(20)"},
-        {"iInsSn", "smallint"},              {"vcInsNo", "varchar(20)"},
-        {"vcInsCd", "varchar(20)"},          {"vcInsNm", "varchar(50)"},
-        {"vcBohunNo", "varchar(20)"},        {"vcPatManRelSn", "varchar(1)"},
-        {"vcPatManNm", "varchar(20)"},       {"vcPatManJumNo", "varchar(20)"},
-        {"vcPatManAddr", "varchar(100)"},    {"vcPatManPost", "varchar(10)"},
-        {"vcPatManTel", "varchar(20)"},      {"vcDisCd1", "varchar(6)"},
-        {"vcDisCd2", "varchar(6)"},          {"vcPubDtNo", "varchar(20)"},
-        {"vcIndDt", "varchar(8)"},           {"vcSpeCd1", "varchar(4)"},
-        {"vcSpeCd2", "varchar(4)"},          {"iLimDt", "int"},
-        {"vcUsageMm", "varchar(100)"},       {"vcMm", "varchar(100)"},
+        {"vcPreCd", "varchar(10) NOT NULL"},
+        {"iMatSn", "smallint"},
+        {"vcVerSn", "varchar(3)"},
+        {"vcPreDt", "varchar(8)"},
+        {"vcPreTm", "varchar(6)"},
+        {"mMoneyPr", "money"},
+        {"vcBonSn", "varchar(4)"},
+        {"vcUpDt", "varchar(20)"},
+        {"vcHospCd", "varchar(20)"},
+        {"vcHospNm", "varchar(50)"},
+        {"vcHospAddr", "varchar(100)"},
+        {"vcHospTel", "varchar(20)"},
+        {"vcHospFax", "varchar(20)"},
+        {"vcHospEmail", "varchar(50)"},
+        {"vcHospBizNo", "varchar(16)"},
+        {"vcDocNm", "varchar(20)"},
+        {"vcDocCd", "varchar(20)"},
+        {"vcPatNm", "varchar(20)"},
+        {"vcPatJumNo", "varchar(20)"},
+        {"vcPatCell", "varchar(20)"},
+        {"iInsSn", "smallint"},
+        {"vcInsNo", "varchar(20)"},
+        {"vcInsCd", "varchar(20)"},
+        {"vcInsNm", "varchar(50)"},
+        {"vcBohunNo", "varchar(20)"},
+        {"vcPatManRelSn", "varchar(1)"},
+        {"vcPatManNm", "varchar(20)"},
+        {"vcPatManJumNo", "varchar(20)"},
+        {"vcPatManAddr", "varchar(100)"},
+        {"vcPatManPost", "varchar(10)"},
+        {"vcPatManTel", "varchar(20)"},
+        {"vcDisCd1", "varchar(6)"},
+        {"vcDisCd2", "varchar(6)"},
+        {"vcPubDtNo", "varchar(20)"},
+        {"vcIndDt", "varchar(8)"},
+        {"vcSpeCd1", "varchar(4)"},
+        {"vcSpeCd2", "varchar(4)"},
+        {"iLimDt", "int"},
+        {"vcUsageMm", "varchar(100)"},
+        {"vcMm", "varchar(100)"},
     };
     return c;
 }
 
 const std::vector<StoreColumn>& SubColumns() {
     static const std::vector<StoreColumn> c = {
-        {"vcPreCd", "varchar(10) NOT NULL"}, {"vcRxdSn", "varchar(3) NOT NULL"}, {"mRxdPr", "money"},
-        {"iRxdInsSn", "smallint"},           {"iRxdTaxSn", "smallint"},          {"vcDrugCd", "varchar(10)"},
-        {"vcDrugNm", "varchar(100)"},        {"fQty", "float"},                  {"iQtyCnt", "int"},
-        {"iQtyDay", "int"},                  {"vcRxdUsageCd", "varchar(6)"},     {"vcRxdUsageNm", "varchar(100)"},
+        {"vcPreCd", "varchar(10) NOT NULL"},
+        {"vcRxdSn", "varchar(3) NOT NULL"},
+        {"mRxdPr", "money"},
+        {"iRxdInsSn", "smallint"},
+        {"iRxdTaxSn", "smallint"},
+        {"vcDrugCd", "varchar(10)"},
+        {"vcDrugNm", "varchar(100)"},
+        {"fQty", "float"},
+        {"iQtyCnt", "int"},
+        {"iQtyDay", "int"},
+        {"vcRxdUsageCd", "varchar(6)"},
+        {"vcRxdUsageNm", "varchar(100)"},
     };
     return c;
 }
@@ -58,7 +86,8 @@ std::function<void(int)>& stepHook() {
 
 std::string createTable(const char* table, const std::vector<StoreColumn>& columns, const char* key) {
     std::string sql = std::string("CREATE TABLE ") + table + "(";
-    for (const auto& c : columns) sql += std::string(c.name) + " " + c.type + ",";
+    for (const auto& c : columns)
+        sql += std::string(c.name) + " " + c.type + ",";
     return sql + "Primary Key(" + key + ")" + ")";
 }
 
@@ -79,7 +108,7 @@ const char* const kAddPatCell = "ALTER TABLE Main ADD vcPatCell varchar(20)";
 // Runs the schema statements of one creation or migration, skipping those
 // that fail as statements (the column is there already, the table exists).
 class SchemaRun {
-public:
+  public:
     explicit SchemaRun(SqliteConnection& cn) : cn_(cn) {}
 
     void run(const std::string& sql) {
@@ -101,7 +130,7 @@ public:
         }
     }
 
-private:
+  private:
     SqliteConnection& cn_;
     int step_ = 0;
 };
@@ -109,7 +138,8 @@ private:
 std::set<std::string> columnNames(SqliteConnection& cn, const std::string& table) {
     std::set<std::string> names;
     auto rs = cn.query("SELECT lower(name) AS name FROM pragma_table_info(?)", {Variant(table)});
-    for (; !rs.eof(); rs.moveNext()) names.insert(rs.field("name").toText());
+    for (; !rs.eof(); rs.moveNext())
+        names.insert(rs.field("name").toText());
     return names;
 }
 
@@ -186,7 +216,9 @@ std::unique_ptr<SqliteConnection> openOrCreate(const fs::path& file) {
 
 } // namespace
 
-void SetSchemaStepHook(std::function<void(int step)> hook) { stepHook() = std::move(hook); }
+void SetSchemaStepHook(std::function<void(int step)> hook) {
+    stepHook() = std::move(hook);
+}
 
 bool OpenLocalStore(std::unique_ptr<SqliteConnection>& cn, const std::string& path) {
     cn.reset();

@@ -44,7 +44,8 @@ PagedRecordSet::Rows PagedRecordSet::fetch(std::size_t p) {
         rows.reserve(static_cast<std::size_t>(rs.recordCount()));
         for (; !rs.eof(); rs.moveNext()) {
             std::vector<Variant> row;
-            for (int c = 0; c < rs.fieldCount(); ++c) row.push_back(rs.field(c));
+            for (int c = 0; c < rs.fieldCount(); ++c)
+                row.push_back(rs.field(c));
             rows.push_back(std::move(row));
         }
         return rows;
@@ -57,13 +58,14 @@ PagedRecordSet::Rows PagedRecordSet::fetch(std::size_t p) {
     auto after = pages_.find(p + 1);
     if (after != pages_.end() && !after->second.rows.empty()) {
         const Variant& first = after->second.rows.front()[static_cast<std::size_t>(keyCol_)];
-        Rows rows = rowsOf(
-            cn_.query(head + " > ? and " + key_ + " <= ? order by " + key_ + " asc limit ?", {first, top_, limit}));
+        Rows rows = rowsOf(cn_.query(head + " > ? and " + key_ + " <= ? order by " + key_ + " asc limit ?",
+                                     {first, top_, limit}));
         std::reverse(rows.begin(), rows.end());
         return rows;
     }
     const auto offset = Variant(static_cast<std::int32_t>(p * pageSize_));
-    return rowsOf(cn_.query(head + " <= ? order by " + key_ + " desc limit ? offset ?", {top_, limit, offset}));
+    return rowsOf(
+        cn_.query(head + " <= ? order by " + key_ + " desc limit ? offset ?", {top_, limit, offset}));
 }
 
 const PagedRecordSet::Rows& PagedRecordSet::page(std::size_t p) {
@@ -71,8 +73,9 @@ const PagedRecordSet::Rows& PagedRecordSet::page(std::size_t p) {
     if (it == pages_.end()) {
         Rows rows = fetch(p);
         if (pages_.size() >= kPagesKept) {
-            auto oldest = std::min_element(pages_.begin(), pages_.end(),
-                                           [](const auto& a, const auto& b) { return a.second.used < b.second.used; });
+            auto oldest = std::min_element(pages_.begin(), pages_.end(), [](const auto& a, const auto& b) {
+                return a.second.used < b.second.used;
+            });
             pages_.erase(oldest);
         }
         it = pages_.emplace(p, Page{std::move(rows), 0}).first;

@@ -20,7 +20,7 @@
 namespace pelmora {
 
 class PagedRecordSet {
-public:
+  public:
     // columns: the select list, which must include key; key: a unique,
     // indexed text column of table.
     PagedRecordSet(SqliteConnection& cn, std::string columns, std::string table, std::string key,
@@ -38,7 +38,7 @@ public:
 
     std::size_t pagesRead() const { return pagesRead_; }
 
-private:
+  private:
     using Rows = std::vector<std::vector<Variant>>;
     struct Page {
         Rows rows;

@@ -27,9 +27,12 @@ struct Field {
         return Variant(o.*money);
     }
     void set(clsMain& o, const Variant& v) const {
-        if (text) o.*text = v.isNull() ? std::string() : v.toText();
-        else if (number) o.*number = v.isNull() ? std::int16_t{0} : v.toInt16();
-        else o.*money = v.isNull() ? Currency() : v.toCurrency();
+        if (text)
+            o.*text = v.isNull() ? std::string() : v.toText();
+        else if (number)
+            o.*number = v.isNull() ? std::int16_t{0} : v.toInt16();
+        else
+            o.*money = v.isNull() ? Currency() : v.toCurrency();
     }
 };
 
@@ -37,19 +40,45 @@ struct Field {
 const std::array<Field, 40>& fields() {
     using M = clsMain;
     static const std::array<Field, 40> f = {{
-        {"vcPreCd", &M::PreCd},         {"iMatSn", &M::MatSn},           {"vcVerSn", &M::VerSn},
-        {"vcPreDt", &M::PreDt},         {"vcPreTm", &M::PreTm},          {"mMoneyPr", &M::MoneyPr},
-        {"vcBonSn", &M::BonSn},         {"vcUpDt", &M::UpDt},            {"vcHospCd", &M::HospCd},
-        {"vcHospNm", &M::HospNm},       {"vcHospAddr", &M::HospAddr},    {"vcHospTel", &M::HospTel},
-        {"vcHospFax", &M::HospFax},     {"vcHospEmail", &M::HospEmail},  {"vcHospBizNo", &M::HospBizNo},
-        {"vcDocNm", &M::DocNm},         {"vcDocCd", &M::DocCd},          {"vcPatNm", &M::PatNm},
-        {"vcPatJumNo", &M::PatJumNo},   {"vcPatCell", &M::PatCell},      {"iInsSn", &M::InsSn},
-        {"vcInsNo", &M::InsNo},         {"vcInsCd", &M::InsCd},          {"vcInsNm", &M::InsNm},
-        {"vcBohunNo", &M::BohunNo},     {"vcPatManRelSn", &M::PatManRelSn}, {"vcPatManNm", &M::PatManNm},
-        {"vcPatManJumNo", &M::PatManJumNo}, {"vcPatManAddr", &M::PatManAddr}, {"vcPatManPost", &M::PatManPost},
-        {"vcPatManTel", &M::PatManTel}, {"vcDisCd1", &M::DisCd1},        {"vcDisCd2", &M::DisCd2},
-        {"vcPubDtNo", &M::PubDtNo},     {"vcIndDt", &M::IndDt},          {"vcSpeCd1", &M::SpeCd1},
-        {"vcSpeCd2", &M::SpeCd2},       {"iLimDt", &M::LimDt},           {"vcUsageMm", &M::UsageMm},
+        {"vcPreCd", &M::PreCd},
+        {"iMatSn", &M::MatSn},
+        {"vcVerSn", &M::VerSn},
+        {"vcPreDt", &M::PreDt},
+        {"vcPreTm", &M::PreTm},
+        {"mMoneyPr", &M::MoneyPr},
+        {"vcBonSn", &M::BonSn},
+        {"vcUpDt", &M::UpDt},
+        {"vcHospCd", &M::HospCd},
+        {"vcHospNm", &M::HospNm},
+        {"vcHospAddr", &M::HospAddr},
+        {"vcHospTel", &M::HospTel},
+        {"vcHospFax", &M::HospFax},
+        {"vcHospEmail", &M::HospEmail},
+        {"vcHospBizNo", &M::HospBizNo},
+        {"vcDocNm", &M::DocNm},
+        {"vcDocCd", &M::DocCd},
+        {"vcPatNm", &M::PatNm},
+        {"vcPatJumNo", &M::PatJumNo},
+        {"vcPatCell", &M::PatCell},
+        {"iInsSn", &M::InsSn},
+        {"vcInsNo", &M::InsNo},
+        {"vcInsCd", &M::InsCd},
+        {"vcInsNm", &M::InsNm},
+        {"vcBohunNo", &M::BohunNo},
+        {"vcPatManRelSn", &M::PatManRelSn},
+        {"vcPatManNm", &M::PatManNm},
+        {"vcPatManJumNo", &M::PatManJumNo},
+        {"vcPatManAddr", &M::PatManAddr},
+        {"vcPatManPost", &M::PatManPost},
+        {"vcPatManTel", &M::PatManTel},
+        {"vcDisCd1", &M::DisCd1},
+        {"vcDisCd2", &M::DisCd2},
+        {"vcPubDtNo", &M::PubDtNo},
+        {"vcIndDt", &M::IndDt},
+        {"vcSpeCd1", &M::SpeCd1},
+        {"vcSpeCd2", &M::SpeCd2},
+        {"iLimDt", &M::LimDt},
+        {"vcUsageMm", &M::UsageMm},
         {"vcMm", &M::Mm},
     }};
     return f;
@@ -76,8 +105,9 @@ const std::string& updateSql() {
     return s;
 }
 
-const char* const kListColumns = "vcPreCd, vcPreDt, vcPreTm, vcPatNm, vcPatJumNo, vcHospCd, vcHospNm, vcPubDtNo, "
-                                 "mMoneyPr";
+const char* const kListColumns =
+    "vcPreCd, vcPreDt, vcPreTm, vcPatNm, vcPatJumNo, vcHospCd, vcHospNm, vcPubDtNo, "
+    "mMoneyPr";
 
 DbError missingHeader(const std::string& preCd) {
     return {dberr::kNoCurrentRecord, "수정할 처방전(" + preCd + ")이 저장되어 있지 않습니다."};
@@ -96,11 +126,13 @@ void clsMain::Update() {
         switch (RecoardInsMode) {
         case 0:
             if (PreCd != "0000000000") PreCd = NewPreCd();
-            for (const auto& f : fields()) values.push_back(f.get(*this));
+            for (const auto& f : fields())
+                values.push_back(f.get(*this));
             CnSqlite->execute(kInsert, values);
             break;
         case 1:
-            for (std::size_t i = 1; i < fields().size(); ++i) values.push_back(fields()[i].get(*this));
+            for (std::size_t i = 1; i < fields().size(); ++i)
+                values.push_back(fields()[i].get(*this));
             values.emplace_back(PreCd);
             CnSqlite->execute(updateSql(), values);
             // Lines written next would otherwise sit under a header that is gone.
@@ -133,7 +165,8 @@ std::string clsMain::NewPreCd() {
 }
 
 void clsMain::clear() {
-    for (const auto& f : fields()) f.set(*this, Variant::null());
+    for (const auto& f : fields())
+        f.set(*this, Variant::null());
 }
 
 void clsMain::RecordSelect() {

@@ -15,7 +15,7 @@
 namespace pelmora {
 
 class clsMain {
-public:
+  public:
     explicit clsMain(SqliteConnection& cn) : CnSqlite(&cn) {}
 
     bool ChangeMode = false;
@@ -61,7 +61,7 @@ public:
     // (the caller's, when csTrans_YN says it holds one). No message.
     void Delete(const std::string& PreCd);
 
-private:
+  private:
     void clear();
 };
 

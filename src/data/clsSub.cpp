@@ -13,10 +13,11 @@ const char* const kInsert = "insert into Sub("
                             "vcPreCd, vcRxdSn, mRxdPr, iRxdInsSn, iRxdTaxSn, vcDrugCd,"
                             "vcDrugNm, fQty, iQtyCnt, iQtyDay, vcRxdUsageCd, vcRxdUsageNm"
                             ") values(?,?,?,?,?,?,?,?,?,?,?,?)";
-const char* const kUpdate = "update Sub Set "
-                            "mRxdPr=?,iRxdInsSn=?,iRxdTaxSn=?,vcDrugCd=?,vcDrugNm=?,fQty=?,iQtyCnt=?,iQtyDay=?,"
-                            "vcRxdUsageCd=?,vcRxdUsageNm=?"
-                            " where vcPreCd=? and vcRxdSn=?";
+const char* const kUpdate =
+    "update Sub Set "
+    "mRxdPr=?,iRxdInsSn=?,iRxdTaxSn=?,vcDrugCd=?,vcDrugNm=?,fQty=?,iQtyCnt=?,iQtyDay=?,"
+    "vcRxdUsageCd=?,vcRxdUsageNm=?"
+    " where vcPreCd=? and vcRxdSn=?";
 const char* const kList = "select vcRxdSn, vcDrugCd, vcDrugNm, fQty, iQtyCnt, iQtyDay,"
                           " case when iRxdInsSn = 1 then '급여'"
                           " when iRxdInsSn = 2 then '비급여'"
@@ -39,7 +40,9 @@ const char* const kList = "select vcRxdSn, vcDrugCd, vcDrugNm, fQty, iQtyCnt, iQ
 // every further line would collide with the last.
 constexpr int kLastLine = 999;
 
-std::string nz(const Variant& v) { return v.isNull() ? std::string() : v.toText(); }
+std::string nz(const Variant& v) {
+    return v.isNull() ? std::string() : v.toText();
+}
 
 } // namespace
 
@@ -57,20 +60,23 @@ void clsSub::Update() {
                 throw DbError(dberr::kNoCurrentRecord,
                               "처방전(" + PreCd + ")이 저장되어 있지 않아 약품을 저장할 수 없습니다.");
             RxdSn = NewRxdSn();
-            CnSqlite->execute(kInsert, {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
-                                        Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
-                                        Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd), Variant(RxdUsageNm)});
+            CnSqlite->execute(kInsert,
+                              {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
+                               Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
+                               Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd), Variant(RxdUsageNm)});
             break;
         case 1:
-            CnSqlite->execute(kUpdate, {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
-                                        Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
-                                        Variant(RxdUsageCd), Variant(RxdUsageNm), Variant(PreCd), Variant(RxdSn)});
+            CnSqlite->execute(kUpdate,
+                              {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
+                               Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
+                               Variant(RxdUsageCd), Variant(RxdUsageNm), Variant(PreCd), Variant(RxdSn)});
             if (CnSqlite->changes() == 0)
                 throw DbError(dberr::kNoCurrentRecord,
                               "수정할 약품(" + PreCd + "-" + RxdSn + ")이 저장되어 있지 않습니다.");
             break;
         case 2:
-            CnSqlite->execute("delete from Sub where vcPrecd=? and vcRxdSn=?", {Variant(PreCd), Variant(RxdSn)});
+            CnSqlite->execute("delete from Sub where vcPrecd=? and vcRxdSn=?",
+                              {Variant(PreCd), Variant(RxdSn)});
             break;
         case 3:
             CnSqlite->execute("delete from Sub where vcPrecd=?", {Variant(PreCd)});

@@ -12,7 +12,7 @@
 namespace pelmora {
 
 class clsSub {
-public:
+  public:
     explicit clsSub(SqliteConnection& cn) : CnSqlite(&cn) {}
 
     bool ChangeMode = false;
@@ -47,7 +47,7 @@ public:
     // (after the error report) when the query failed.
     bool RecordList(const std::string& PreCd, RecordSet& rs);
 
-private:
+  private:
     void clear();
 };
 

@@ -10,7 +10,7 @@ using namespace pelmora;
 namespace {
 
 class ClsMainTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db"))); }
 
     clsMain header(const std::string& patient = "홍길동") {
@@ -69,40 +69,44 @@ TEST_F(ClsMainTest, InsertAllocatesTheKeyAndLeavesItInPreCd) {
 
 TEST_F(ClsMainTest, EveryTextColumnKeepsQuotesAndHangulExactly) {
     std::vector<std::string clsMain::*> texts = {
-        &clsMain::VerSn,       &clsMain::PreDt,      &clsMain::PreTm,       &clsMain::BonSn,
-        &clsMain::UpDt,        &clsMain::HospCd,     &clsMain::HospNm,      &clsMain::HospAddr,
-        &clsMain::HospTel,     &clsMain::HospFax,    &clsMain::HospEmail,   &clsMain::HospBizNo,
-        &clsMain::DocNm,       &clsMain::DocCd,      &clsMain::PatNm,       &clsMain::PatJumNo,
-        &clsMain::PatCell,     &clsMain::InsNo,      &clsMain::InsCd,       &clsMain::InsNm,
-        &clsMain::BohunNo,     &clsMain::PatManRelSn, &clsMain::PatManNm,   &clsMain::PatManJumNo,
-        &clsMain::PatManAddr,  &clsMain::PatManPost, &clsMain::PatManTel,   &clsMain::DisCd1,
-        &clsMain::DisCd2,      &clsMain::PubDtNo,    &clsMain::IndDt,       &clsMain::SpeCd1,
-        &clsMain::SpeCd2,      &clsMain::UsageMm,    &clsMain::Mm};
+        &clsMain::VerSn,      &clsMain::PreDt,       &clsMain::PreTm,     &clsMain::BonSn,
+        &clsMain::UpDt,       &clsMain::HospCd,      &clsMain::HospNm,    &clsMain::HospAddr,
+        &clsMain::HospTel,    &clsMain::HospFax,     &clsMain::HospEmail, &clsMain::HospBizNo,
+        &clsMain::DocNm,      &clsMain::DocCd,       &clsMain::PatNm,     &clsMain::PatJumNo,
+        &clsMain::PatCell,    &clsMain::InsNo,       &clsMain::InsCd,     &clsMain::InsNm,
+        &clsMain::BohunNo,    &clsMain::PatManRelSn, &clsMain::PatManNm,  &clsMain::PatManJumNo,
+        &clsMain::PatManAddr, &clsMain::PatManPost,  &clsMain::PatManTel, &clsMain::DisCd1,
+        &clsMain::DisCd2,     &clsMain::PubDtNo,     &clsMain::IndDt,     &clsMain::SpeCd1,
+        &clsMain::SpeCd2,     &clsMain::UsageMm,     &clsMain::Mm};
     const std::string values[] = {"O'Brien", "'); DROP TABLE Main;--", "서울시 강남구 '행복' 약국",
-                                  "0001",    "  앞뒤 공백  ",           "줄\r\n바꿈"};
+                                  "0001",    "  앞뒤 공백  ",          "줄\r\n바꿈"};
     for (const auto& v : values) {
         SCOPED_TRACE(v);
         clsMain m(*cn);
-        for (std::size_t i = 0; i < texts.size(); ++i) m.*texts[i] = v + std::to_string(i);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            m.*texts[i] = v + std::to_string(i);
         m.Update();
         ASSERT_TRUE(m.ChangeMode);
         clsMain back(*cn);
         back.PreCd = m.PreCd;
         back.RecordSelect();
         ASSERT_TRUE(back.FindResult);
-        for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(back.*texts[i], v + std::to_string(i)) << i;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(back.*texts[i], v + std::to_string(i)) << i;
         // stored as text, not as a number
         EXPECT_EQ(cn->query("SELECT typeof(vcPatNm) FROM Main WHERE vcPreCd=?", {Variant(m.PreCd)})
                       .field(0)
                       .toText(),
                   "text");
         // and an update writes them the same way
-        for (std::size_t i = 0; i < texts.size(); ++i) back.*texts[i] = v + "/" + std::to_string(i);
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            back.*texts[i] = v + "/" + std::to_string(i);
         back.RecoardInsMode = 1;
         back.Update();
         ASSERT_TRUE(back.ChangeMode);
         back.RecordSelect();
-        for (std::size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(back.*texts[i], v + "/" + std::to_string(i));
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(back.*texts[i], v + "/" + std::to_string(i));
     }
     EXPECT_EQ(count("SELECT count(*) FROM Main"), 6);
 }
@@ -172,7 +176,8 @@ TEST_F(ClsMainTest, UpdateOfAKeyThatIsNotStoredFails) {
 TEST_F(ClsMainTest, ModeTwoRemovesOnlyTheHeaderDeleteRemovesBoth) {
     std::string a = insert(), b = insert();
     for (const auto& k : {a, b})
-        cn->execute("INSERT INTO Sub(vcPreCd, vcRxdSn) VALUES(?, '001'), (?, '002')", {Variant(k), Variant(k)});
+        cn->execute("INSERT INTO Sub(vcPreCd, vcRxdSn) VALUES(?, '001'), (?, '002')",
+                    {Variant(k), Variant(k)});
     clsMain m(*cn);
     m.PreCd = a;
     m.RecoardInsMode = 2;
@@ -240,7 +245,8 @@ TEST_F(ClsMainTest, RecordListHasTheHistoryColumnsNewestFirst) {
     EXPECT_EQ(rs.names(), (std::vector<std::string>{"vcPreCd", "vcPreDt", "vcPreTm", "vcPatNm", "vcPatJumNo",
                                                     "vcHospCd", "vcHospNm", "vcPubDtNo", "mMoneyPr"}));
     std::vector<std::string> order;
-    for (; !rs.eof(); rs.moveNext()) order.push_back(rs.field("vcPatNm").toText());
+    for (; !rs.eof(); rs.moveNext())
+        order.push_back(rs.field("vcPatNm").toText());
     EXPECT_EQ(order, (std::vector<std::string>{"다", "나", "가"}));
     rs.moveFirst();
     EXPECT_EQ(rs.field("mMoneyPr").toCurrency(), Currency::fromWon(3200));

@@ -14,15 +14,16 @@ using namespace pelmora;
 namespace {
 
 class PagedListTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
         cn->begin();
         for (int i = 1; i <= 1000; ++i) {
             char key[16];
             std::snprintf(key, sizeof key, "%010d", i * 3);
-            cn->execute("INSERT INTO Main(vcPreCd, vcPatNm, mMoneyPr) VALUES(?, ?, ?)",
-                        {Variant(key), Variant("환자" + std::to_string(i)), Variant(Currency::fromWon(i * 10))});
+            cn->execute(
+                "INSERT INTO Main(vcPreCd, vcPatNm, mMoneyPr) VALUES(?, ?, ?)",
+                {Variant(key), Variant("환자" + std::to_string(i)), Variant(Currency::fromWon(i * 10))});
         }
         cn->execute("DELETE FROM Main WHERE vcPreCd LIKE '%7%'");
         cn->commit();
@@ -46,17 +47,21 @@ TEST_F(PagedListTest, MatchesTheWholeListInAnyOrderOfAccess) {
 
     for (std::size_t pageSize : {1u, 7u, 256u}) {
         SCOPED_TRACE(pageSize);
-        PagedRecordSet list(*cn, "vcPreCd, vcPreDt, vcPreTm, vcPatNm, vcPatJumNo, vcHospCd, vcHospNm, vcPubDtNo, "
-                                 "mMoneyPr",
+        PagedRecordSet list(*cn,
+                            "vcPreCd, vcPreDt, vcPreTm, vcPatNm, vcPatJumNo, vcHospCd, vcHospNm, vcPubDtNo, "
+                            "mMoneyPr",
                             "Main", "vcPreCd", pageSize);
         ASSERT_EQ(list.recordCount(), whole.recordCount());
         ASSERT_EQ(list.fieldCount(), whole.fieldCount());
         EXPECT_EQ(list.fieldIndex("MMONEYPR"), 8);
         // downwards, upwards, and jumps
-        for (std::size_t r = 0; r < n; ++r) expectSame(list, whole, r);
-        for (std::size_t r = n; r-- > 0;) expectSame(list, whole, r);
+        for (std::size_t r = 0; r < n; ++r)
+            expectSame(list, whole, r);
+        for (std::size_t r = n; r-- > 0;)
+            expectSame(list, whole, r);
         std::mt19937 rng(42);
-        for (int i = 0; i < 300; ++i) expectSame(list, whole, rng() % n);
+        for (int i = 0; i < 300; ++i)
+            expectSame(list, whole, rng() % n);
         EXPECT_TRUE(list.value(n, 0).isNull());
     }
 }

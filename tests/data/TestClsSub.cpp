@@ -11,7 +11,7 @@ using namespace pelmora;
 namespace {
 
 class ClsSubTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
         a = header();
@@ -22,7 +22,8 @@ protected:
         m.Update();
         return m.PreCd;
     }
-    clsSub line(const std::string& preCd, const std::string& drug, std::int16_t ins = 1, std::int16_t tax = 1) {
+    clsSub line(const std::string& preCd, const std::string& drug, std::int16_t ins = 1,
+                std::int16_t tax = 1) {
         clsSub s(*cn);
         s.PreCd = preCd;
         s.DrugCd = drug;
@@ -35,7 +36,8 @@ protected:
         s.QtyDay = 2;
         return s;
     }
-    std::string add(const std::string& preCd, const std::string& drug, std::int16_t ins = 1, std::int16_t tax = 1) {
+    std::string add(const std::string& preCd, const std::string& drug, std::int16_t ins = 1,
+                    std::int16_t tax = 1) {
         auto s = line(preCd, drug, ins, tax);
         s.Update();
         EXPECT_TRUE(s.ChangeMode);
@@ -46,7 +48,8 @@ protected:
         RecordSet rs;
         EXPECT_TRUE(s.RecordList(preCd, rs));
         std::vector<std::string> v;
-        for (; !rs.eof(); rs.moveNext()) v.push_back(rs.field("vcRxdSn").toText() + ":" + rs.field("vcDrugCd").toText());
+        for (; !rs.eof(); rs.moveNext())
+            v.push_back(rs.field("vcRxdSn").toText() + ":" + rs.field("vcDrugCd").toText());
         return v;
     }
 
@@ -120,7 +123,8 @@ TEST_F(ClsSubTest, APrescriptionHoldsAtMost999Lines) {
     for (int i = 1; i <= 998; ++i) {
         char sn[8];
         std::snprintf(sn, sizeof sn, "%03d", i);
-        cn->execute("INSERT INTO Sub(vcPreCd, vcRxdSn, vcDrugCd) VALUES(?, ?, 'D')", {Variant(a), Variant(sn)});
+        cn->execute("INSERT INTO Sub(vcPreCd, vcRxdSn, vcDrugCd) VALUES(?, ?, 'D')",
+                    {Variant(a), Variant(sn)});
     }
     cn->commit();
     EXPECT_EQ(add(a, "LAST"), "999");
@@ -139,16 +143,17 @@ TEST_F(ClsSubTest, RecordListLabelsCoverageAndRouteAndPricesTheLine) {
     struct Case {
         std::int16_t ins, tax;
         const char *insLabel, *taxLabel;
-    } cases[] = {{1, 1, "급여", "내복"},    {2, 2, "비급여", "외용"}, {3, 3, "100/100", "주사"},
-                 {4, 0, "50/100", ""},     {5, 4, "80/100", ""},    {6, 1, "30/100", "내복"},
-                 {7, 1, "90/100", "내복"}, {0, 1, "", "내복"},      {8, 1, "", "내복"}};
-    for (const auto& c : cases) add(a, "D", c.ins, c.tax);
+    } cases[] = {{1, 1, "급여", "내복"},   {2, 2, "비급여", "외용"}, {3, 3, "100/100", "주사"},
+                 {4, 0, "50/100", ""},     {5, 4, "80/100", ""},     {6, 1, "30/100", "내복"},
+                 {7, 1, "90/100", "내복"}, {0, 1, "", "내복"},       {8, 1, "", "내복"}};
+    for (const auto& c : cases)
+        add(a, "D", c.ins, c.tax);
     clsSub s(*cn);
     RecordSet rs;
     ASSERT_TRUE(s.RecordList(a, rs));
     EXPECT_TRUE(s.FindResult);
-    EXPECT_EQ(rs.names(), (std::vector<std::string>{"vcRxdSn", "vcDrugCd", "vcDrugNm", "fQty", "iQtyCnt", "iQtyDay",
-                                                    "InsSn", "TaxSn", "mRxdPr", "Pr"}));
+    EXPECT_EQ(rs.names(), (std::vector<std::string>{"vcRxdSn", "vcDrugCd", "vcDrugNm", "fQty", "iQtyCnt",
+                                                    "iQtyDay", "InsSn", "TaxSn", "mRxdPr", "Pr"}));
     for (const auto& c : cases) {
         ASSERT_FALSE(rs.eof());
         EXPECT_EQ(rs.field("InsSn").toText(), c.insLabel);

@@ -18,8 +18,9 @@ TEST(DbTools, FindsTablesAndFieldsAsTheEngineResolvesNames) {
         bool table_found;
         bool field_found;
     } cases[] = {
-        {"Main", "vcPreCd", true, true},   {"MAIN", "VCPATNM", true, true}, {"main", "vcPatCell", true, false},
-        {"Sub", "vcPreCd", false, false},  {"조제목록", "vcPreCd", true, true}, {"Main'--", "x", false, false},
+        {"Main", "vcPreCd", true, true},     {"MAIN", "VCPATNM", true, true},
+        {"main", "vcPatCell", true, false},  {"Sub", "vcPreCd", false, false},
+        {"조제목록", "vcPreCd", true, true}, {"Main'--", "x", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.table) + "." + c.field);
@@ -28,6 +29,8 @@ TEST(DbTools, FindsTablesAndFieldsAsTheEngineResolvesNames) {
     }
 }
 
-TEST(DbTools, ReportsTheInstalledEngineVersion) { EXPECT_EQ(DBMdecVersion(), SQLITE_VERSION); }
+TEST(DbTools, ReportsTheInstalledEngineVersion) {
+    EXPECT_EQ(DBMdecVersion(), SQLITE_VERSION);
+}
 
 } // namespace

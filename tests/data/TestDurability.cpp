@@ -24,7 +24,9 @@ namespace {
 
 // The number of lines a prescription is saved with follows from its key, so
 // a half-written one is recognised even when its save was never reported.
-int linesFor(const std::string& preCd) { return 1 + static_cast<int>(std::stoll(preCd) % 5); }
+int linesFor(const std::string& preCd) {
+    return 1 + static_cast<int>(std::stoll(preCd) % 5);
+}
 
 // Saves prescriptions as the main window does, header and lines in one
 // transaction, and reports each committed key on fd. Never returns.
@@ -61,7 +63,8 @@ void drain(int fd, std::set<std::string>& reported) {
     static std::string partial;
     char buf[4096];
     ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0) partial.append(buf, static_cast<std::size_t>(n));
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        partial.append(buf, static_cast<std::size_t>(n));
     std::size_t nl;
     while ((nl = partial.find('\n')) != std::string::npos) {
         reported.insert(partial.substr(0, nl));
@@ -106,24 +109,30 @@ TEST(Durability, SavesKilledAtRandomMomentsAreWholeOrAbsent) {
     std::unique_ptr<SqliteConnection> cn;
     ASSERT_TRUE(OpenLocalStore(cn, path));
     EXPECT_EQ(cn->query("PRAGMA integrity_check").field(0).toText(), "ok");
-    EXPECT_EQ(cn->query("SELECT count(*) FROM Sub WHERE vcPreCd NOT IN (SELECT vcPreCd FROM Main)").field(0).toInt32(),
+    EXPECT_EQ(cn->query("SELECT count(*) FROM Sub WHERE vcPreCd NOT IN (SELECT vcPreCd FROM Main)")
+                  .field(0)
+                  .toInt32(),
               0);
     std::map<std::string, std::vector<std::string>> stored;
-    for (auto rs = cn->query("SELECT Main.vcPreCd, vcRxdSn FROM Main LEFT JOIN Sub ON Sub.vcPreCd = Main.vcPreCd "
-                             "ORDER BY Main.vcPreCd, vcRxdSn");
+    for (auto rs =
+             cn->query("SELECT Main.vcPreCd, vcRxdSn FROM Main LEFT JOIN Sub ON Sub.vcPreCd = Main.vcPreCd "
+                       "ORDER BY Main.vcPreCd, vcRxdSn");
          !rs.eof(); rs.moveNext()) {
         auto& lines = stored[rs.field(0).toText()];
         if (!rs.field(1).isNull()) lines.push_back(rs.field(1).toText());
     }
     for (const auto& [preCd, lines] : stored) {
         std::vector<std::string> whole;
-        for (int i = 1; i <= linesFor(preCd); ++i) whole.push_back((i < 10 ? "00" : "0") + std::to_string(i));
+        for (int i = 1; i <= linesFor(preCd); ++i)
+            whole.push_back((i < 10 ? "00" : "0") + std::to_string(i));
         EXPECT_EQ(lines, whole) << "prescription " << preCd;
     }
-    for (const auto& preCd : reported) EXPECT_TRUE(stored.count(preCd)) << "committed save lost: " << preCd;
+    for (const auto& preCd : reported)
+        EXPECT_TRUE(stored.count(preCd)) << "committed save lost: " << preCd;
     EXPECT_GE(kills, 20);
     EXPECT_GT(reported.size(), 0u);
-    std::cout << kills << " kills, " << reported.size() << " saves reported, " << stored.size() << " stored\n";
+    std::cout << kills << " kills, " << reported.size() << " saves reported, " << stored.size()
+              << " stored\n";
 }
 
 TEST(Durability, TwoRunningCopiesNeverAllocateTheSameKey) {

@@ -25,11 +25,13 @@ const char* const kMain002 =
     "vcPatNm varchar(20),vcPatJumNo varchar(20),vcPatCell varchar(20),iInsSn smallint,vcInsNo varchar(20),"
     "vcInsCd varchar(20),vcInsNm varchar(50),vcBohunNo varchar(20),vcPatManRelSn varchar(1),"
     "vcPatManNm varchar(20),vcPatManJumNo varchar(20),vcPatManAddr varchar(100),vcPatManPost varchar(10),"
-    "vcPatManTel varchar(20),vcDisCd1 varchar(6),vcDisCd2 varchar(6),vcPubDtNo varchar(20),vcIndDt varchar(8),"
+    "vcPatManTel varchar(20),vcDisCd1 varchar(6),vcDisCd2 varchar(6),vcPubDtNo varchar(20),vcIndDt "
+    "varchar(8),"
     "vcSpeCd1 varchar(4),vcSpeCd2 varchar(4),iLimDt int,vcUsageMm varchar(100),vcMm varchar(100),"
     "Primary Key(vcPreCd))";
 const char* const kSub =
-    "CREATE TABLE Sub(vcPreCd varchar(10) NOT NULL,vcRxdSn varchar(3) NOT NULL,mRxdPr money,iRxdInsSn smallint,"
+    "CREATE TABLE Sub(vcPreCd varchar(10) NOT NULL,vcRxdSn varchar(3) NOT NULL,mRxdPr money,iRxdInsSn "
+    "smallint,"
     "iRxdTaxSn smallint,vcDrugCd varchar(10),vcDrugNm varchar(100),fQty float,iQtyCnt int,iQtyDay int,"
     "vcRxdUsageCd varchar(6),vcRxdUsageNm varchar(100),Primary Key(vcPreCd, vcRxdSn))";
 const char* const kDbver = "CREATE TABLE Dbver(vcVerSn varchar(3) NOT NULL,Primary Key(vcVerSn))";
@@ -45,7 +47,8 @@ std::string main001() {
 
 std::vector<std::string> columnsOf(SqliteConnection& cn, const std::string& table) {
     std::vector<std::string> names;
-    for (auto rs = cn.query("SELECT name FROM pragma_table_info(?)", {Variant(table)}); !rs.eof(); rs.moveNext())
+    for (auto rs = cn.query("SELECT name FROM pragma_table_info(?)", {Variant(table)}); !rs.eof();
+         rs.moveNext())
         names.push_back(rs.field("name").toText());
     return names;
 }
@@ -198,7 +201,8 @@ TEST(OpenLocalStore, BadFilesFailAndAreNeverTouched) {
     }
     std::string bytes = fileBytes(full);
     std::ofstream(dir.file("truncated.db"), std::ios::binary) << bytes.substr(0, bytes.size() / 2);
-    std::ofstream(dir.file("text.db")) << "이 파일은 데이터베이스가 아닙니다. not a database at all, just text";
+    std::ofstream(dir.file("text.db"))
+        << "이 파일은 데이터베이스가 아닙니다. not a database at all, just text";
     std::ofstream(dir.file("readonly.db"), std::ios::binary) << bytes;
     ::chmod(dir.file("readonly.db").c_str(), 0444);
     fs::create_directory(dir.file("folder.db"));
