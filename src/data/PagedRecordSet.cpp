@@ -37,7 +37,6 @@ void PagedRecordSet::reload() {
 
 PagedRecordSet::Rows PagedRecordSet::fetch(std::size_t p) {
     const std::string head = "select " + columns_ + " from " + table_ + " where " + key_;
-    const auto limit = Variant(static_cast<std::int32_t>(pageSize_));
     ++pagesRead_;
     auto rowsOf = [](RecordSet rs) {
         Rows rows;
@@ -50,22 +49,49 @@ PagedRecordSet::Rows PagedRecordSet::fetch(std::size_t p) {
         }
         return rows;
     };
-    auto before = p > 0 ? pages_.find(p - 1) : pages_.end();
-    if (before != pages_.end() && !before->second.rows.empty()) {
-        const Variant& last = before->second.rows.back()[static_cast<std::size_t>(keyCol_)];
-        return rowsOf(cn_.query(head + " < ? order by " + key_ + " desc limit ?", {last, limit}));
+    // Walk to the page from the nearest known place: the top of the list, its
+    // bottom, or a page already read (its edge key is one index seek away).
+    const std::size_t total = static_cast<std::size_t>(count_);
+    const std::size_t start = p * pageSize_;
+    const std::size_t n = std::min(pageSize_, total - std::min(start, total));
+    enum class From { Top, Bottom, Above, Below } from = From::Top;
+    std::size_t walk = start;
+    Variant edge;
+    if (total - start - n < walk) {
+        from = From::Bottom;
+        walk = total - start - n;
     }
-    auto after = pages_.find(p + 1);
-    if (after != pages_.end() && !after->second.rows.empty()) {
-        const Variant& first = after->second.rows.front()[static_cast<std::size_t>(keyCol_)];
-        Rows rows = rowsOf(cn_.query(head + " > ? and " + key_ + " <= ? order by " + key_ + " asc limit ?",
-                                     {first, top_, limit}));
-        std::reverse(rows.begin(), rows.end());
-        return rows;
+    for (const auto& [q, pg] : pages_) {
+        if (pg.rows.empty()) continue;
+        if (q < p && start - (q + 1) * pageSize_ < walk) {
+            from = From::Above;
+            walk = start - (q + 1) * pageSize_;
+            edge = pg.rows.back()[static_cast<std::size_t>(keyCol_)];
+        } else if (q > p && q * pageSize_ - (start + n) < walk) {
+            from = From::Below;
+            walk = q * pageSize_ - (start + n);
+            edge = pg.rows.front()[static_cast<std::size_t>(keyCol_)];
+        }
     }
-    const auto offset = Variant(static_cast<std::int32_t>(p * pageSize_));
-    return rowsOf(
-        cn_.query(head + " <= ? order by " + key_ + " desc limit ? offset ?", {top_, limit, offset}));
+    const auto limit = Variant(static_cast<std::int32_t>(n));
+    const auto offset = Variant(static_cast<std::int32_t>(walk));
+    const std::string desc = " order by " + key_ + " desc limit ? offset ?";
+    const std::string asc = " order by " + key_ + " asc limit ? offset ?";
+    Rows rows;
+    switch (from) {
+    case From::Top:
+        return rowsOf(cn_.query(head + " <= ?" + desc, {top_, limit, offset}));
+    case From::Above:
+        return rowsOf(cn_.query(head + " < ?" + desc, {edge, limit, offset}));
+    case From::Bottom:
+        rows = rowsOf(cn_.query(head + " <= ?" + asc, {top_, limit, offset}));
+        break;
+    case From::Below:
+        rows = rowsOf(cn_.query(head + " > ? and " + key_ + " <= ?" + asc, {edge, top_, limit, offset}));
+        break;
+    }
+    std::reverse(rows.begin(), rows.end());
+    return rows;
 }
 
 const PagedRecordSet::Rows& PagedRecordSet::page(std::size_t p) {

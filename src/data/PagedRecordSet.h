@@ -1,9 +1,10 @@
 #pragma once
 // A list over a table too large to read whole, newest (largest key) first:
 // the record count up front, rows fetched a page at a time as they are
-// shown. A page next to one already read is found through its neighbour's
-// key, so scrolling costs one short index seek per page; a jump costs one
-// index walk to the page.
+// shown. A page is reached from the nearest known place: the top or the
+// bottom of the list, or a page already read, whose edge key is one index
+// seek away. Scrolling thus costs one short seek per page; a jump walks the
+// index at most half the list.
 //
 // The list is taken at one moment: rows written afterwards (by another
 // running copy) do not shift it, as every page stops at the largest key

@@ -45,12 +45,11 @@ TEST_F(PagedListTest, MatchesTheWholeListInAnyOrderOfAccess) {
     const std::size_t n = static_cast<std::size_t>(whole.recordCount());
     ASSERT_GT(n, 100u);
 
+    const char* columns =
+        "vcPreCd, vcPreDt, vcPreTm, vcPatNm, vcPatJumNo, vcHospCd, vcHospNm, vcPubDtNo, mMoneyPr";
     for (std::size_t pageSize : {1u, 7u, 256u}) {
         SCOPED_TRACE(pageSize);
-        PagedRecordSet list(*cn,
-                            "vcPreCd, vcPreDt, vcPreTm, vcPatNm, vcPatJumNo, vcHospCd, vcHospNm, vcPubDtNo, "
-                            "mMoneyPr",
-                            "Main", "vcPreCd", pageSize);
+        PagedRecordSet list(*cn, columns, "Main", "vcPreCd", pageSize);
         ASSERT_EQ(list.recordCount(), whole.recordCount());
         ASSERT_EQ(list.fieldCount(), whole.fieldCount());
         EXPECT_EQ(list.fieldIndex("MMONEYPR"), 8);
@@ -63,6 +62,10 @@ TEST_F(PagedListTest, MatchesTheWholeListInAnyOrderOfAccess) {
         for (int i = 0; i < 300; ++i)
             expectSame(list, whole, rng() % n);
         EXPECT_TRUE(list.value(n, 0).isNull());
+        // a fresh list entered from the bottom, then upwards and back down
+        PagedRecordSet fresh(*cn, columns, "Main", "vcPreCd", pageSize);
+        for (std::size_t r : {n - 1, n - pageSize - 1, n / 2, n / 2 - 1, n / 3, n - 2})
+            expectSame(fresh, whole, r);
     }
 }
 
