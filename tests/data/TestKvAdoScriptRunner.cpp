@@ -31,7 +31,7 @@ TEST(KvAdoScriptRunner, PasswordGoesOnStandardInputAndOutputComesBackJoined) {
     test::TempDir dir;
     KvAdoScriptRunner r;
     r.client = fakeClient(dir, "echo \"args: $*\"\nread pw\necho \"pw: $pw\"\n"
-                               "cat\necho \"sid: $(ps -o sid= -p $$ | tr -d ' ') pid: $$\"\nexit 3\n");
+                               "cat\necho \"sid: $(cut -d' ' -f6 /proc/$$/stat) pid: $$\"\nexit 3\n");
     int before = privateFolders();
     ScriptRun run = r.run("127.0.0.1", 1433, "sa", "s3cret'pw", "exec sp_detach_db 'x'\r\nGO\r\n");
     ASSERT_TRUE(run.finished) << run.error;
