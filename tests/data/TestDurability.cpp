@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <poll.h>
 #include <random>
 #include <set>
 #include <sstream>
@@ -30,9 +31,10 @@ int linesFor(const std::string& preCd) {
 
 // Saves prescriptions as the main window does, header and lines in one
 // transaction, and reports each committed key on fd. Never returns.
-[[noreturn]] void saveUntilKilled(const std::string& path, int fd) {
+[[noreturn]] void saveUntilKilled(const std::string& path, int fd, int ready) {
     std::unique_ptr<SqliteConnection> cn;
     if (!OpenLocalStore(cn, path)) ::_exit(2);
+    if (::write(ready, "R", 1) != 1) ::_exit(5);
     for (;;) {
         cn->begin(true);
         clsMain m(*cn);
@@ -79,22 +81,29 @@ TEST(Durability, SavesKilledAtRandomMomentsAreWholeOrAbsent) {
         std::unique_ptr<SqliteConnection> cn;
         ASSERT_TRUE(OpenLocalStore(cn, path));
     }
-    int fds[2];
+    int fds[2], ready[2];
     ASSERT_EQ(::pipe(fds), 0);
+    ASSERT_EQ(::pipe(ready), 0);
     ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
 
     std::mt19937 rng(20240305);
     std::set<std::string> reported;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(7);
     int kills = 0;
     while (kills < 300 && std::chrono::steady_clock::now() < deadline) {
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
             ::close(fds[0]);
-            saveUntilKilled(path, fds[1]);
+            saveUntilKilled(path, fds[1], ready[1]);
         }
-        ::usleep(1000 + rng() % 30000);
+        // Kill while it saves, however slowly this machine starts a process.
+        pollfd started{ready[0], POLLIN, 0};
+        if (::poll(&started, 1, 5000) == 1) {
+            char r;
+            ASSERT_EQ(::read(ready[0], &r, 1), 1);
+        }
+        ::usleep(rng() % 20000);
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
@@ -105,6 +114,8 @@ TEST(Durability, SavesKilledAtRandomMomentsAreWholeOrAbsent) {
     ::close(fds[1]);
     drain(fds[0], reported);
     ::close(fds[0]);
+    ::close(ready[0]);
+    ::close(ready[1]);
 
     std::unique_ptr<SqliteConnection> cn;
     ASSERT_TRUE(OpenLocalStore(cn, path));
