@@ -1,0 +1,84 @@
+#include "Settings.h"
+
+#include <atomic>
+#include <cctype>
+#include <charconv>
+#include <fstream>
+#include <ostream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace pelmora {
+
+namespace {
+std::string trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    return s.substr(b, e - b);
+}
+
+std::string lower(std::string s) {
+    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool number(const std::string& v, int lo, int hi, int& out) {
+    int n = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (ec != std::errc() || p != v.data() + v.size() || n < lo || n > hi) return false;
+    out = n;
+    return true;
+}
+
+std::atomic<bool> reportedOpenFile{false};
+} // namespace
+
+Settings Settings::parse(const std::string& text, std::ostream& warnings) {
+    Settings s;
+    std::istringstream in(text);
+    std::string line, section;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (lineNo == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+        std::string t = trim(line);
+        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+        if (t.front() == '[' && t.back() == ']') {
+            section = lower(trim(t.substr(1, t.size() - 2)));
+            continue;
+        }
+        auto eq = t.find('=');
+        if (eq == std::string::npos || section != "server") {
+            warnings << "Pelmora.ini " << lineNo << "행을 읽을 수 없어 건너뜁니다.\n";
+            continue;
+        }
+        std::string key = lower(trim(t.substr(0, eq)));
+        std::string value = trim(t.substr(eq + 1));
+        bool ok = true;
+        if (key == "host") s.host = value;
+        else if (key == "port") ok = number(value, 1, 65535, s.port);
+        else if (key == "login") s.login = value.empty() ? "sa" : value;
+        else if (key == "password") s.password = value;
+        else if (key == "logintimeout") ok = number(value, 1, 600, s.loginTimeout);
+        else if (key == "tdsversion") s.tdsVersion = value;
+        else ok = false;
+        if (!ok) warnings << "Pelmora.ini " << lineNo << "행의 값이 올바르지 않아 기본값을 씁니다.\n";
+    }
+    return s;
+}
+
+Settings Settings::load(const std::string& path, std::ostream& warnings) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    struct stat sb {};
+    if (::stat(path.c_str(), &sb) == 0 && (sb.st_mode & (S_IRGRP | S_IROTH)) &&
+        !reportedOpenFile.exchange(true))
+        warnings << path << ": 다른 사용자도 읽을 수 있는 설정 파일입니다 (서버 암호가 들어 있습니다). "
+                            "chmod 600 으로 막아 주십시오.\n";
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parse(text.str(), warnings);
+}
+
+} // namespace pelmora
