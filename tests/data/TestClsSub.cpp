@@ -212,4 +212,26 @@ TEST_F(ClsSubTest, ALineFailingInsideTheCallersTransactionLeavesTheRollbackToThe
     EXPECT_EQ(cn->query("SELECT count(*) FROM Sub").field(0).toInt32(), 0);
 }
 
+TEST_F(ClsSubTest, EveryTextColumnKeepsQuotesAndHangulExactly) {
+    for (std::string v : {"O'Brien", "'); DROP TABLE Sub;--", "타이레놀 '이알' 서방정", "007"}) {
+        SCOPED_TRACE(v);
+        auto s = line(a, v);
+        s.DrugNm = v + "명";
+        s.RxdUsageCd = v + "코드";
+        s.RxdUsageNm = v + "용법";
+        s.RecoardInsMode = 3;
+        s.Update();
+        s.RecoardInsMode = 0;
+        s.Update();
+        ASSERT_TRUE(s.ChangeMode);
+        clsSub back(*cn);
+        back.PreCd = a;
+        back.RecordSelect();
+        EXPECT_EQ(back.DrugCd, v);
+        EXPECT_EQ(back.DrugNm, v + "명");
+        EXPECT_EQ(back.RxdUsageCd, v + "코드");
+        EXPECT_EQ(back.RxdUsageNm, v + "용법");
+    }
+}
+
 } // namespace
