@@ -1,0 +1,58 @@
+#pragma once
+// The start of the program without its window: the folders, the store, and
+// the one choice of where reference data comes from for the whole run —
+// the central server when it answers, else the local link database. The
+// window layer calls it first and shows the main window when it says so.
+
+#include "KvAdo.h"
+#include "LinkDatabase.h"
+#include "SqliteConnection.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace pelmora {
+
+// The program-wide connections, living until the main window unloads.
+class ProcessObjects {
+public:
+    std::unique_ptr<SqliteConnection> CnSqlite; // the store, always open after start-up
+    KvAdo::Connection CnWeb;                    // open only in web mode
+    std::unique_ptr<LinkDatabase> CnMdb;        // open only in local mode
+    std::filesystem::path root;
+
+    // False in web mode, true in local mode; set once by the start-up and
+    // never changed. Raises when asked before it was set.
+    bool LocalMode() const;
+    bool modeChosen() const { return localMode_.has_value(); }
+    void setLocalMode(bool local); // a second call raises
+    // The reference connection of the mode.
+    RefConnection& reference();
+    // The main window's unload: every connection closed; the mode stays.
+    void release();
+
+private:
+    std::optional<bool> localMode_;
+};
+
+// The one instance the program uses.
+ProcessObjects& processObjects();
+
+struct StartOptions {
+    std::filesystem::path root;
+};
+
+// $HOME/Corvane, or --root DIR (also --root=DIR); other arguments are left
+// for the window layer. A --root without a folder gives nullopt.
+std::optional<StartOptions> parseStartOptions(int argc, const char* const* argv);
+std::filesystem::path defaultRoot();
+
+// Runs the start-up into objects, showing its boxes through messages() and
+// writing what the user is not shown to log. True when the main window
+// should be shown; false when the program must end.
+bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log);
+
+} // namespace pelmora

@@ -1,0 +1,111 @@
+#include "TestOdbcSupport.h"
+
+#include "data/ReferenceFiles.h"
+#include "data/StartUp.h"
+#include "support/RecordingMessage.h"
+#include "support/RefFixture.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace pelmora;
+namespace fs = std::filesystem;
+
+namespace {
+
+void serverAt(const fs::path& root, int port) {
+    fs::create_directories(root / "Data");
+    std::ofstream(root / "Data" / "Pelmora.ini")
+        << "[Server]\nHost=127.0.0.1\nPort=" << port << "\nPassword=pw\nLoginTimeout=2\n";
+    fs::permissions(root / "Data" / "Pelmora.ini", fs::perms::owner_read | fs::perms::owner_write);
+}
+
+const char* kWebFailed = "웹 데이터 접속실패\r\n\r\nMDB 로컬 데이터에 접속";
+
+TEST(StartUp, FirstRunOnAnEmptyRootCreatesTheFoldersAndAVersion002Store) {
+    test::TempDir dir;
+    auto root = dir.path() / "Corvane";
+    test::RecordingMessage boxes;
+    ProcessObjects o;
+    std::ostringstream log;
+    EXPECT_FALSE(RunStartUp({root}, o, log)); // no reference files yet
+    EXPECT_TRUE(fs::is_directory(root / "Data"));
+    ASSERT_TRUE(o.CnSqlite);
+    EXPECT_EQ(o.CnSqlite->query("SELECT * FROM Dbver").field(0).toText(), "002");
+    // no server configured: straight to the local files, said on the log only
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].kind, test::ShownBox::Plain);
+    EXPECT_EQ(boxes.boxes[1].text, "MDB 로컬 데이터 접속실패");
+    EXPECT_NE(log.str().find("중앙 서버가 없어"), std::string::npos);
+    EXPECT_FALSE(o.modeChosen());
+}
+
+TEST(StartUp, UnreachableServerAndAMissingFileShowTheThreeBoxesInOrder) {
+    test::TempDir dir;
+    serverAt(dir.path(), test::closedLoopbackPort());
+    { test::RefFixture f(dir.path()); }
+    fs::remove(ReferenceFiles::file(dir.path(), ReferenceFiles::kPack));
+    test::RecordingMessage boxes;
+    ProcessObjects o;
+    std::ostringstream log;
+    EXPECT_FALSE(RunStartUp({dir.path()}, o, log));
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(boxes.boxes[0].text, kWebFailed);
+    EXPECT_EQ(boxes.boxes[0].title, "접속실패");
+    EXPECT_EQ(boxes.boxes[0].kind, test::ShownBox::Information);
+    EXPECT_EQ(boxes.boxes[1].text, "로컬 연결에 필요한 MDB데이터를 찾을수 없습니다.");
+    EXPECT_EQ(boxes.boxes[1].kind, test::ShownBox::Plain);
+    EXPECT_EQ(boxes.boxes[2].text, "MDB 로컬 데이터 접속실패");
+    EXPECT_EQ(boxes.boxes[2].title, "접속실패");
+    EXPECT_NE(log.str().find("08"), std::string::npos) << log.str();
+}
+
+TEST(StartUp, SilentServerFallsBackToLocalModeOnceForTheRun) {
+    test::TempDir dir;
+    test::SilentListener server;
+    serverAt(dir.path(), server.port());
+    test::RefFixture(dir.path()).notice("20240701");
+    test::RecordingMessage boxes;
+    ProcessObjects o;
+    std::ostringstream log;
+    ASSERT_TRUE(RunStartUp({dir.path()}, o, log));
+    ASSERT_EQ(boxes.texts(), std::vector<std::string>{kWebFailed});
+    EXPECT_TRUE(o.LocalMode());
+    EXPECT_FALSE(o.CnWeb);
+    EXPECT_EQ(o.reference().dialect(), Dialect::Local);
+    EXPECT_EQ(o.reference().query("SELECT 고시적용일 FROM 고시적용일", {}).recordCount(), 1);
+    EXPECT_THROW(o.setLocalMode(false), std::logic_error);
+    EXPECT_EQ(log.str().find("HYT00") != std::string::npos, true) << log.str();
+    o.release();
+    EXPECT_FALSE(o.CnSqlite);
+    EXPECT_TRUE(o.LocalMode());
+}
+
+TEST(StartUp, AStoreThatCannotOpenEndsTheProgram) {
+    test::TempDir dir;
+    fs::create_directories(dir.path() / "Data" / "Pelmo.db"); // a folder where the file belongs
+    test::RecordingMessage boxes;
+    ProcessObjects o;
+    std::ostringstream log;
+    EXPECT_FALSE(RunStartUp({dir.path()}, o, log));
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"로컬(Sqlite) 데이터 접속실패"});
+    EXPECT_EQ(boxes.boxes[0].title, "접속실패");
+}
+
+TEST(StartUp, RootFromTheCommandLine) {
+    const char* none[] = {"pelmora"};
+    EXPECT_EQ(parseStartOptions(1, none)->root, defaultRoot());
+    EXPECT_EQ(defaultRoot().filename(), "Corvane");
+    const char* a[] = {"pelmora", "-platform", "offscreen", "--root", "/tmp/x"};
+    EXPECT_EQ(parseStartOptions(5, a)->root, "/tmp/x");
+    const char* b[] = {"pelmora", "--root=/tmp/y"};
+    EXPECT_EQ(parseStartOptions(2, b)->root, "/tmp/y");
+    const char* c[] = {"pelmora", "--root"};
+    EXPECT_FALSE(parseStartOptions(2, c));
+}
+
+} // namespace
