@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <unistd.h>
@@ -50,7 +51,7 @@ fs::path buildRoot() {
     }
     auto& drugs = *dbs[ReferenceFiles::kDrug];
     for (int i = 0; i < kDrugs; ++i) {
-        std::string name;
+        std::string name = rng() % 40 == 0 ? "아모디핀" : "";
         for (int s = 2 + static_cast<int>(rng() % 3); s > 0; --s)
             name += kSyllables[rng() % std::size(kSyllables)];
         int form = static_cast<int>(rng() % std::size(kForms));
@@ -84,16 +85,27 @@ fs::path buildRoot() {
     return root;
 }
 
+// PELMORA_BENCH_ROOT names a root written by pelmora-refgen instead (for
+// example --drugs 60000 --years 15); it is left in place afterwards.
 struct Fixture {
-    fs::path root = buildRoot();
+    const char* given = std::getenv("PELMORA_BENCH_ROOT");
+    fs::path root = given ? fs::path(given) : buildRoot();
     std::unique_ptr<LinkDatabase> link;
+    std::vector<std::string> drugs, institutions;
     Fixture() {
         Clock::freeze({2026, 6, 1, 10, 0, 0});
         if (!ConnectLocalMdb(root, link)) std::abort();
+        auto& cn = link->connection();
+        for (auto rs =
+                 cn.query("SELECT DISTINCT 표준코드 FROM DBF심평원약 WHERE 적용시작일 <= '20190101'", {});
+             !rs.eof(); rs.moveNext())
+            drugs.push_back(rs.field(0).toText());
+        for (auto rs = cn.query("SELECT DISTINCT 요양기관 FROM 병원종병", {}); !rs.eof(); rs.moveNext())
+            institutions.push_back(rs.field(0).toText());
     }
     ~Fixture() {
         link.reset();
-        fs::remove_all(root);
+        if (!given) fs::remove_all(root);
     }
 };
 
@@ -112,11 +124,12 @@ void BM_ConnectLocalMdb(benchmark::State& state) {
 }
 
 void BM_RecordSelectMode1(benchmark::State& state) {
-    clsYakGa yak(fixture().link->connection());
-    int i = 0;
+    auto& f = fixture();
+    clsYakGa yak(f.link->connection());
+    std::size_t i = 0;
     for (auto _ : state) {
         yak.Mode = 1;
-        yak.vcYakCd = drugCode(i++ % kDrugs);
+        yak.vcYakCd = f.drugs[i++ % f.drugs.size()];
         yak.vcYakDt = "20200615";
         yak.RecordSelect();
         if (!yak.FindResult) state.SkipWithError("not found");
@@ -124,10 +137,11 @@ void BM_RecordSelectMode1(benchmark::State& state) {
 }
 
 void BM_RecordSelectBibo(benchmark::State& state) {
-    clsYakGa yak(fixture().link->connection());
-    int i = 0;
+    auto& f = fixture();
+    clsYakGa yak(f.link->connection());
+    std::size_t i = 0;
     for (auto _ : state) {
-        yak.vcYakCd = drugCode(i++ % kDrugs);
+        yak.vcYakCd = f.drugs[i++ % f.drugs.size()];
         yak.vcYakDt = "20200101";
         yak.RecordSelectBibo();
         if (!yak.FindResult) state.SkipWithError("not found");
@@ -142,13 +156,15 @@ void BM_RecordListByName(benchmark::State& state, const char* text) {
         benchmark::DoNotOptimize(rs.recordCount());
     }
     state.counters["rows"] = yak.FindCount;
+    state.counters["drugs"] = static_cast<double>(fixture().drugs.size());
 }
 
 void BM_Hosp(benchmark::State& state) {
-    clsHosp hosp(fixture().link->connection());
-    int i = 0;
+    auto& f = fixture();
+    clsHosp hosp(f.link->connection());
+    std::size_t i = 0;
     for (auto _ : state) {
-        hosp.HospCd = std::to_string(11100000 + i++ % kInstitutions);
+        hosp.HospCd = f.institutions[i++ % f.institutions.size()];
         hosp.RecordSelect("20240601");
         if (!hosp.FindResult) state.SkipWithError("not found");
     }
@@ -160,7 +176,7 @@ void BM_Spesial(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         sp.SpeCd = codes[i++ % 4];
-        sp.RecordSelect("20170601");
+        sp.RecordSelect("20240601");
         if (!sp.FindResult) state.SkipWithError("not found");
     }
 }
@@ -171,7 +187,7 @@ BENCHMARK(BM_ConnectLocalMdb)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RecordSelectMode1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordSelectBibo)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_RecordListByName, one_syllable, "정")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_RecordListByName, three_syllables, "가나다")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RecordListByName, three_syllables, "아모디")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Hosp)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Spesial)->Unit(benchmark::kMicrosecond);
 
