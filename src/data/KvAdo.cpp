@@ -18,28 +18,39 @@ std::string mdbConnectionString(const std::string& path, const std::string& pass
 namespace {
 std::string providerFor(long sqlVersion) {
     switch (sqlVersion) {
-    case 1: return "Provider=SQLNCLI.1;";
-    case 2: return "Provider=SQLNCLI10.1;";
-    case 3: return "Provider=SQLNCLI11.1;";
-    default: return "Provider=SQLOLEDB;";
+    case 1:
+        return "Provider=SQLNCLI.1;";
+    case 2:
+        return "Provider=SQLNCLI10.1;";
+    case 3:
+        return "Provider=SQLNCLI11.1;";
+    default:
+        return "Provider=SQLOLEDB;";
     }
 }
 
 std::string networkLibraryFor(long lib) {
     switch (lib) {
     case 1:
-    case 9: return "Network Library=dbmssocn";
-    case 2: return "Network Library=dbnmpntw";
-    case 3: return "Network Library=dbmsspxn";
-    case 4: return "Network Library=dbmsvinn";
-    case 5: return "Network Library=dbmsrpcn";
-    default: return "";
+    case 9:
+        return "Network Library=dbmssocn";
+    case 2:
+        return "Network Library=dbnmpntw";
+    case 3:
+        return "Network Library=dbmsspxn";
+    case 4:
+        return "Network Library=dbmsvinn";
+    case 5:
+        return "Network Library=dbmsrpcn";
+    default:
+        return "";
     }
 }
 } // namespace
 
-std::string sqlConnectionString(const std::string& server, const std::string& database, const std::string& user,
-                                const std::string& password, long networkLibrary, long sqlVersion) {
+std::string sqlConnectionString(const std::string& server, const std::string& database,
+                                const std::string& user, const std::string& password, long networkLibrary,
+                                long sqlVersion) {
     return providerFor(sqlVersion) + "User ID=" + user + ";" + "Initial Catalog=" + database + ";" +
            "Data Source=" + server + ";" + "Password=" + password + ";" + networkLibraryFor(networkLibrary);
 }
@@ -50,7 +61,9 @@ std::string odbcDsnConnectionString(const std::string& dataSource, const std::st
            "Password=" + password + ";" + "Persist Security Info=True";
 }
 
-int commandTimeoutFor(long conTimeOut) { return conTimeOut >= 1 ? static_cast<int>(conTimeOut) : 600; }
+int commandTimeoutFor(long conTimeOut) {
+    return conTimeOut >= 1 ? static_cast<int>(conTimeOut) : 600;
+}
 
 std::pair<std::string, int> KvAdo::serverAndPort(const std::string& server) const {
     auto comma = server.rfind(',');
@@ -97,8 +110,8 @@ bool KvAdo::DBConnection_MDB(Connection& cn, const std::string& MDB_PATH, const 
                              long MDBVERSION, long ConTimeOut) {
     // The local file is an SQLite file here; it has no password, and a
     // missing file must fail rather than be created empty.
-    std::string odbc = std::string("DRIVER=") + kSqliteDriverPath + ";Database=" + odbcQuote(MDB_PATH) +
-                       ";NoCreat=1";
+    std::string odbc =
+        std::string("DRIVER=") + kSqliteDriverPath + ";Database=" + odbcQuote(MDB_PATH) + ";NoCreat=1";
     if (!open(cn, mdbConnectionString(MDB_PATH, MDBPASSWORD, MDBVERSION), odbc, Dialect::Local, ConTimeOut))
         return false;
     current_ = cn;
@@ -114,8 +127,8 @@ bool KvAdo::DBConnection_MDB(Connection& cn, const std::string& MDB_PATH, const 
 }
 
 bool KvAdo::DBConnection_SQL(Connection& cn, const std::string& SQL_Server, const std::string& SQL_DATABASE,
-                             const std::string& SQL_USERID, const std::string& SQL_USERPASSWORD, long NewWorkLB,
-                             long ConTimeOut, long SQL_Ver) {
+                             const std::string& SQL_USERID, const std::string& SQL_USERPASSWORD,
+                             long NewWorkLB, long ConTimeOut, long SQL_Ver) {
     std::string ado =
         sqlConnectionString(SQL_Server, SQL_DATABASE, SQL_USERID, SQL_USERPASSWORD, NewWorkLB, SQL_Ver);
     if (NewWorkLB >= 2 && NewWorkLB <= 5) {
@@ -143,10 +156,11 @@ bool KvAdo::DBConnection_SQL(Connection& cn, const std::string& SQL_Server, cons
     return true;
 }
 
-bool KvAdo::DBConnection_Ora_ODBC(Connection& cn, const std::string& Ora_DataSource, const std::string& Ora_ID,
-                                  const std::string& Ora_PassWord, long ConTimeOut) {
-    std::string odbc = "DSN=" + odbcQuote(Ora_DataSource) + ";UID=" + odbcQuote(Ora_ID) +
-                       ";PWD=" + odbcQuote(Ora_PassWord);
+bool KvAdo::DBConnection_Ora_ODBC(Connection& cn, const std::string& Ora_DataSource,
+                                  const std::string& Ora_ID, const std::string& Ora_PassWord,
+                                  long ConTimeOut) {
+    std::string odbc =
+        "DSN=" + odbcQuote(Ora_DataSource) + ";UID=" + odbcQuote(Ora_ID) + ";PWD=" + odbcQuote(Ora_PassWord);
     if (!open(cn, odbcDsnConnectionString(Ora_DataSource, Ora_ID, Ora_PassWord), odbc, Dialect::TSql,
               ConTimeOut))
         return false;
@@ -165,7 +179,9 @@ bool KvAdo::lostConnection(const KvAdoConnection& cn, const RuntimeError& e) con
            e.description().find("연결을") != std::string::npos || (cn.State() == 1 && !cn.alive());
 }
 
-void KvAdo::connectError() const { messages().information("데이터 연결 오류 입니다!", "Connect Error"); }
+void KvAdo::connectError() const {
+    messages().information("데이터 연결 오류 입니다!", "Connect Error");
+}
 
 std::unique_ptr<RecordSet> KvAdo::GetRecordSet(Connection& cn, const std::string& rsSql, long, long, long) {
     if (!cn) return nullptr;

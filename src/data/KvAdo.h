@@ -35,15 +35,16 @@ inline constexpr const char* kSqliteDriverPath = "/usr/lib/x86_64-linux-gnu/odbc
 
 // The historical connection strings, by plain concatenation.
 std::string mdbConnectionString(const std::string& path, const std::string& password, long version);
-std::string sqlConnectionString(const std::string& server, const std::string& database, const std::string& user,
-                                const std::string& password, long networkLibrary, long sqlVersion);
+std::string sqlConnectionString(const std::string& server, const std::string& database,
+                                const std::string& user, const std::string& password, long networkLibrary,
+                                long sqlVersion);
 std::string odbcDsnConnectionString(const std::string& dataSource, const std::string& user,
                                     const std::string& password);
 // The command time-out a ConTimeOut gives: itself when at least 1, else 600.
 int commandTimeoutFor(long conTimeOut);
 
 class KvAdo {
-public:
+  public:
     using Connection = std::shared_ptr<KvAdoConnection>;
 
     // Error details of the last failed connection call.
@@ -54,8 +55,8 @@ public:
     std::string OpErrDes;
 
     // Settings the historical calls had no argument for.
-    int LoginTimeOut = 5;      // seconds a login may take
-    int ServerPort = 1433;     // when the server name carries no ",port"
+    int LoginTimeOut = 5;  // seconds a login may take
+    int ServerPort = 1433; // when the server name carries no ",port"
     std::string TdsVersion = "7.4";
 
     // The three connection calls: True when cn is open. They never raise;
@@ -63,8 +64,8 @@ public:
     bool DBConnection_MDB(Connection& cn, const std::string& MDB_PATH, const std::string& MDBPASSWORD,
                           long MDBVERSION, long ConTimeOut = 0);
     bool DBConnection_SQL(Connection& cn, const std::string& SQL_Server, const std::string& SQL_DATABASE,
-                          const std::string& SQL_USERID, const std::string& SQL_USERPASSWORD, long NewWorkLB = 0,
-                          long ConTimeOut = 0, long SQL_Ver = 0);
+                          const std::string& SQL_USERID, const std::string& SQL_USERPASSWORD,
+                          long NewWorkLB = 0, long ConTimeOut = 0, long SQL_Ver = 0);
     bool DBConnection_Ora_ODBC(Connection& cn, const std::string& Ora_DataSource, const std::string& Ora_ID,
                                const std::string& Ora_PassWord, long ConTimeOut = 0);
 
@@ -89,7 +90,8 @@ public:
     bool TableDelete(const std::string& Table);
     bool FieldDelete(const std::string& Table, const std::string& Field);
     std::string FieldTypeName(long FieldType) const;
-    std::string FieldTypeGetSql(const std::string& Table, const std::string& Field, const std::string& nValue);
+    std::string FieldTypeGetSql(const std::string& Table, const std::string& Field,
+                                const std::string& nValue);
     Variant FieldInfo(const std::string& Table, const std::string& Field, const std::string& InfoKind);
     bool TableAdd(const std::string& Table, const std::string& FirstField, long FieldType, long FileSize = 0);
     bool TableCopy(Connection& NewCn, const std::string& OldTableName, const std::string& NewTableName);
@@ -103,9 +105,10 @@ public:
                              const std::string& Password, const std::string& StrTable = "",
                              const std::string& WhereBackStrSQL = "");
     bool DBDataCopy_SQLTOSQL(Connection& NewCnAdo, const std::string& NewServerName,
-                             const std::string& NewDataName, const std::string& NewId, const std::string& NewPass,
-                             const std::string& OldTableName, const std::string& NewTableName,
-                             const std::string& StrTable = "", const std::string& WhereBackStrSQL = "");
+                             const std::string& NewDataName, const std::string& NewId,
+                             const std::string& NewPass, const std::string& OldTableName,
+                             const std::string& NewTableName, const std::string& StrTable = "",
+                             const std::string& WhereBackStrSQL = "");
 
     // Scripts through the server's command-line client (KvAdoScriptRunner).
     std::string DBSqlATTACH(const std::string& nDBName, const std::string& nDataPath);
@@ -114,7 +117,7 @@ public:
     std::string ScriptClient = "tsql"; // the client program, by name or path
     int ScriptTimeOut = 600;           // seconds before the client is stopped
 
-private:
+  private:
     bool open(Connection& cn, const std::string& adoString, const std::string& odbcString, Dialect dialect,
               long conTimeOut);
     void recordFailure(const KvAdoConnection& cn);

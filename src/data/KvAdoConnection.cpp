@@ -35,7 +35,9 @@ bool KvAdoConnection::Reopen(int timeoutSeconds) {
     return Open(s, dialect_);
 }
 
-void KvAdoConnection::Close() { odbc_.reset(); }
+void KvAdoConnection::Close() {
+    odbc_.reset();
+}
 
 OdbcRefConnection& KvAdoConnection::odbc() {
     if (!odbc_) throw closedError();

@@ -13,7 +13,7 @@
 namespace pelmora {
 
 class KvAdoConnection : public RefConnection {
-public:
+  public:
     static constexpr int kStateClosed = 0;
     static constexpr int kStateOpen = 1;
 
@@ -47,7 +47,7 @@ public:
     // True while the driver has not reported the link dead.
     bool alive() const { return odbc_ && odbc_->isOpen(); }
 
-private:
+  private:
     std::unique_ptr<OdbcRefConnection> odbc_;
     std::string odbcString_;
     Dialect dialect_ = Dialect::TSql;

@@ -93,7 +93,8 @@ ScriptRun KvAdoScriptRunner::run(const std::string& host, int port, const std::s
     std::string portText = std::to_string(port);
     std::vector<std::string> args = {client, "-H", host, "-p", portText, "-U", user, "-o", "q"};
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     int rc = posix_spawnp(&pid, client.c_str(), &fa, &attr, argv.data(), environ);

@@ -15,12 +15,12 @@ struct ScriptRun {
     bool finished = false; // the client ran and ended by itself
     int exitCode = -1;
     bool timedOut = false;
-    std::string output;    // the client's output lines, joined with CR LF
-    std::string error;     // why it could not run, when it could not
+    std::string output; // the client's output lines, joined with CR LF
+    std::string error;  // why it could not run, when it could not
 };
 
 class KvAdoScriptRunner {
-public:
+  public:
     std::string client = "tsql";
     int timeoutSeconds = 600;
 

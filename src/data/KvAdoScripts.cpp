@@ -13,7 +13,8 @@ namespace pelmora {
 namespace {
 std::string quoted(const std::string& v) {
     std::string out = "'";
-    for (char c : v) out += c == '\'' ? std::string("''") : std::string(1, c);
+    for (char c : v)
+        out += c == '\'' ? std::string("''") : std::string(1, c);
     return out + "'";
 }
 
@@ -47,7 +48,8 @@ std::string KvAdo::runScript(const std::string& script, bool* ok) {
 }
 
 std::string KvAdo::DBSqlATTACH(const std::string& nDBName, const std::string& nDataPath) {
-    return runScript("exec sp_attach_db " + quoted(nDBName) + "," + quoted(nDataPath) + "\r\nGO\r\n", nullptr);
+    return runScript("exec sp_attach_db " + quoted(nDBName) + "," + quoted(nDataPath) + "\r\nGO\r\n",
+                     nullptr);
 }
 
 std::string KvAdo::DBSqlDeTTACH(const std::string& DBName) {
@@ -56,10 +58,11 @@ std::string KvAdo::DBSqlDeTTACH(const std::string& DBName) {
 
 bool KvAdo::DBSQLReduction(long nSection, const std::string& nValue, std::string* ReturnStr) {
     const std::string& db = ConnInfo().SqlDatabase;
-    if (!plainName(db) || !isNumericText(nValue)) return fail(rterr::kInvalidArgument, "쓸 수 없는 이름입니다.");
+    if (!plainName(db) || !isNumericText(nValue))
+        return fail(rterr::kInvalidArgument, "쓸 수 없는 이름입니다.");
     std::string value(trimSpaces(nValue));
-    std::string script = (nSection == 0 ? "DBCC SHRINKDATABASE (" : "DBCC SHRINKFILE (") + db + "," + value +
-                         ")\r\nGO\r\n";
+    std::string script =
+        (nSection == 0 ? "DBCC SHRINKDATABASE (" : "DBCC SHRINKFILE (") + db + "," + value + ")\r\nGO\r\n";
     bool ok = false;
     std::string out = runScript(script, &ok);
     if (ReturnStr) *ReturnStr = out;

@@ -55,7 +55,8 @@ void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE h, const char* what) {
 }
 
 std::string upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -164,8 +165,8 @@ std::string odbcQuote(const std::string& value) {
 }
 
 std::unique_ptr<OdbcRefConnection> OdbcRefConnection::connect(const std::string& connectionString,
-                                                             std::optional<Dialect> dialect,
-                                                             int loginTimeoutSeconds) {
+                                                              std::optional<Dialect> dialect,
+                                                              int loginTimeoutSeconds) {
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment(), &dbc)))
         raise(SQL_HANDLE_ENV, environment(), "SQLAllocHandle", true);
@@ -178,10 +179,9 @@ std::unique_ptr<OdbcRefConnection> OdbcRefConnection::connect(const std::string&
     }
     SQLCHAR out[1024];
     SQLSMALLINT outLen = 0;
-    SQLRETURN rc = SQLDriverConnect(dbc, nullptr,
-                                    reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
-                                    static_cast<SQLSMALLINT>(connectionString.size()), out, sizeof out,
-                                    &outLen, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = SQLDriverConnect(
+        dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
+        static_cast<SQLSMALLINT>(connectionString.size()), out, sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         auto diags = diagnosticsOf(SQL_HANDLE_DBC, dbc);
         std::string description = diags.empty() ? "connection failed" : diags.front().message;
@@ -192,7 +192,8 @@ std::unique_ptr<OdbcRefConnection> OdbcRefConnection::connect(const std::string&
     if (dialect) {
         c->dialect_ = *dialect;
     } else {
-        c->dialect_ = upper(c->driverName()).find("SQLITE") != std::string::npos ? Dialect::Local : Dialect::TSql;
+        c->dialect_ =
+            upper(c->driverName()).find("SQLITE") != std::string::npos ? Dialect::Local : Dialect::TSql;
     }
     return c;
 }
@@ -208,7 +209,8 @@ OdbcRefConnection::~OdbcRefConnection() {
 }
 
 void OdbcRefConnection::releaseCache() {
-    for (auto& [sql, st] : cache_) SQLFreeHandle(SQL_HANDLE_STMT, st);
+    for (auto& [sql, st] : cache_)
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
     cache_.clear();
 }
 
@@ -271,7 +273,8 @@ void OdbcRefConnection::bindAndRun(void* stmt, const std::vector<RefParam>& para
     for (std::size_t i = 0; i < params.size(); ++i) {
         const std::string& v = params[i].value;
         lengths[i] = static_cast<SQLLEN>(v.size());
-        auto size = static_cast<SQLULEN>(std::max(v.size(), static_cast<std::size_t>(std::max(params[i].size, 1))));
+        auto size =
+            static_cast<SQLULEN>(std::max(v.size(), static_cast<std::size_t>(std::max(params[i].size, 1))));
         check(SQLBindParameter(st, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
                                size, 0, const_cast<char*>(v.data()), lengths[i], &lengths[i]),
               SQL_HANDLE_STMT, st, "SQLBindParameter");
@@ -324,7 +327,8 @@ RecordSet OdbcRefConnection::readAll(void* stmt) {
     SQLFreeStmt(st, SQL_CLOSE);
     std::vector<std::string> names;
     names.reserve(cols.size());
-    for (auto& c : cols) names.push_back(std::move(c.name));
+    for (auto& c : cols)
+        names.push_back(std::move(c.name));
     return RecordSet(std::move(names), std::move(rows));
 }
 
@@ -368,7 +372,8 @@ RecordSet OdbcRefConnection::columns(const std::string& table) {
 RecordSet OdbcRefConnection::statistics(const std::string& table) {
     SQLHSTMT st = freshStatement();
     StatementGuard guard{st};
-    check(SQLStatistics(st, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(const_cast<char*>(table.c_str())),
+    check(SQLStatistics(st, nullptr, 0, nullptr, 0,
+                        reinterpret_cast<SQLCHAR*>(const_cast<char*>(table.c_str())),
                         static_cast<SQLSMALLINT>(table.size()), SQL_INDEX_ALL, SQL_QUICK),
           SQL_HANDLE_STMT, st, "SQLStatistics");
     return readAll(st);

@@ -28,7 +28,7 @@ struct OdbcDiagnostic {
 // connection is kConnection, a failed statement kStatementFailed) and every
 // diagnostic the driver gave, first one first.
 class OdbcError : public DbError {
-public:
+  public:
     OdbcError(std::int32_t number, std::string description, std::vector<OdbcDiagnostic> diagnostics)
         : DbError(number, std::move(description)), diagnostics_(std::move(diagnostics)) {}
     const std::vector<OdbcDiagnostic>& diagnostics() const { return diagnostics_; }
@@ -36,12 +36,12 @@ public:
     // "[unixODBC][FreeTDS][SQL Server]"; "ODBC" when there are none.
     std::string source() const;
 
-private:
+  private:
     std::vector<OdbcDiagnostic> diagnostics_;
 };
 
 class OdbcRefConnection : public RefConnection {
-public:
+  public:
     // Opens a connection; the login time-out bounds the whole attempt, so an
     // unreachable server cannot hold start-up. Without a dialect, a connection
     // through the SQLite driver speaks the local dialect and any other T-SQL.
@@ -74,7 +74,7 @@ public:
     std::string driverName() const;
     std::size_t preparedCount() const { return cache_.size(); }
 
-private:
+  private:
     explicit OdbcRefConnection(void* dbc);
     void* prepared(const std::string& sql);
     void* freshStatement();

@@ -13,13 +13,16 @@ namespace pelmora {
 namespace {
 std::string trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
 std::string lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -56,13 +59,20 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
         std::string key = lower(trim(t.substr(0, eq)));
         std::string value = trim(t.substr(eq + 1));
         bool ok = true;
-        if (key == "host") s.host = value;
-        else if (key == "port") ok = number(value, 1, 65535, s.port);
-        else if (key == "login") s.login = value.empty() ? "sa" : value;
-        else if (key == "password") s.password = value;
-        else if (key == "logintimeout") ok = number(value, 1, 600, s.loginTimeout);
-        else if (key == "tdsversion") s.tdsVersion = value;
-        else ok = false;
+        if (key == "host")
+            s.host = value;
+        else if (key == "port")
+            ok = number(value, 1, 65535, s.port);
+        else if (key == "login")
+            s.login = value.empty() ? "sa" : value;
+        else if (key == "password")
+            s.password = value;
+        else if (key == "logintimeout")
+            ok = number(value, 1, 600, s.loginTimeout);
+        else if (key == "tdsversion")
+            s.tdsVersion = value;
+        else
+            ok = false;
         if (!ok) warnings << "Pelmora.ini " << lineNo << "행의 값이 올바르지 않아 기본값을 씁니다.\n";
     }
     return s;
@@ -74,8 +84,9 @@ Settings Settings::load(const std::string& path, std::ostream& warnings) {
     struct stat sb {};
     if (::stat(path.c_str(), &sb) == 0 && (sb.st_mode & (S_IRGRP | S_IROTH)) &&
         !reportedOpenFile.exchange(true))
-        warnings << path << ": 다른 사용자도 읽을 수 있는 설정 파일입니다 (서버 암호가 들어 있습니다). "
-                            "chmod 600 으로 막아 주십시오.\n";
+        warnings << path
+                 << ": 다른 사용자도 읽을 수 있는 설정 파일입니다 (서버 암호가 들어 있습니다). "
+                    "chmod 600 으로 막아 주십시오.\n";
     std::ostringstream text;
     text << in.rdbuf();
     return parse(text.str(), warnings);

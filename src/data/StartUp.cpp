@@ -80,13 +80,14 @@ bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostre
         return false;
     }
 
-    Settings settings = Settings::load((ReferenceFiles::dataFolder(options.root) / "Pelmora.ini").string(), log);
+    Settings settings =
+        Settings::load((ReferenceFiles::dataFolder(options.root) / "Pelmora.ini").string(), log);
     if (settings.serverConfigured()) {
         ado.LoginTimeOut = settings.loginTimeout;
         ado.ServerPort = settings.port;
         ado.TdsVersion = settings.tdsVersion;
-        if (ado.DBConnection_SQL(objects.CnWeb, settings.host, kWebDatabase, settings.login, settings.password, 1,
-                                 0, 0)) {
+        if (ado.DBConnection_SQL(objects.CnWeb, settings.host, kWebDatabase, settings.login,
+                                 settings.password, 1, 0, 0)) {
             objects.setLocalMode(false);
             return true;
         }

@@ -18,7 +18,7 @@ namespace pelmora {
 
 // The program-wide connections, living until the main window unloads.
 class ProcessObjects {
-public:
+  public:
     std::unique_ptr<SqliteConnection> CnSqlite; // the store, always open after start-up
     KvAdo::Connection CnWeb;                    // open only in web mode
     std::unique_ptr<LinkDatabase> CnMdb;        // open only in local mode
@@ -34,7 +34,7 @@ public:
     // The main window's unload: every connection closed; the mode stays.
     void release();
 
-private:
+  private:
     std::optional<bool> localMode_;
 };
 

@@ -31,8 +31,8 @@ TEST(KvAdo, ConnectionStringsForEveryProviderAndNetworkLibrary) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(sqlConnectionString("srv", "DB_WebTOLA", "sa", "pw", c.lib, c.ver),
-                  std::string(c.provider) + "User ID=sa;Initial Catalog=DB_WebTOLA;Data Source=srv;Password=pw;" +
-                      c.library)
+                  std::string(c.provider) +
+                      "User ID=sa;Initial Catalog=DB_WebTOLA;Data Source=srv;Password=pw;" + c.library)
             << c.ver << "/" << c.lib;
     EXPECT_EQ(mdbConnectionString("C:\\a.mdb", "tola", 0),
               "Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=True;Data Source=C:\\a.mdb;"
@@ -78,7 +78,8 @@ TEST(KvAdo, SilentServerGivesUpAfterTheLoginTimeOut) {
     ado.LoginTimeOut = 2;
     KvAdo::Connection cn;
     auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(ado.DBConnection_SQL(cn, "127.0.0.1," + std::to_string(server.port()), "DB_WebTOLA", "sa", "pw", 1));
+    EXPECT_FALSE(
+        ado.DBConnection_SQL(cn, "127.0.0.1," + std::to_string(server.port()), "DB_WebTOLA", "sa", "pw", 1));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
     EXPECT_EQ(ado.ErrDB, "HYT00");
 }

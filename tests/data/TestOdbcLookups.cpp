@@ -19,10 +19,14 @@ using namespace pelmora;
 namespace {
 
 class OdbcLookups : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::RefFixture f(dir.path());
-        f.drug({.code = "A12345678", .name = "가나정(내복)", .price = "1625.5", .start = "20200101", .end = "20231231"})
+        f.drug({.code = "A12345678",
+                .name = "가나정(내복)",
+                .price = "1625.5",
+                .start = "20200101",
+                .end = "20231231"})
             .drug({.code = "A12345678", .name = "가나정(내복)", .price = "1700", .start = "20240101"})
             .drug({.code = "B00000001", .name = "연고(외용)", .price = "300", .maker = "다라제약"})
             .drug({.code = "C00000001", .name = "주사액(주사)", .price = "12000.25", .flag = "1"})
@@ -37,8 +41,7 @@ protected:
             .fee("Z1000", "약국관리료", "1625.5", "20230101")
             .fee("Z1000", "약국관리료", "1720", "20240101");
         ASSERT_TRUE(ConnectLocalMdb(dir.path(), link));
-        ASSERT_TRUE(ado.DBConnection_MDB(odbc, link->path().string(), "tola", 0, 0))
-            << ado.ErrDes;
+        ASSERT_TRUE(ado.DBConnection_MDB(odbc, link->path().string(), "tola", 0, 0)) << ado.ErrDes;
     }
     RefConnection& local() { return link->connection(); }
 
@@ -49,15 +52,28 @@ protected:
     KvAdo::Connection odbc;
 };
 
-auto yakga(RefConnection& cn, std::int16_t mode, const std::string& code, const std::string& date, bool bibo) {
+auto yakga(RefConnection& cn, std::int16_t mode, const std::string& code, const std::string& date,
+           bool bibo) {
     clsYakGa y(cn);
     y.Mode = mode;
     y.vcYakCd = code;
     y.vcYakDt = date;
     bibo ? y.RecordSelectBibo() : y.RecordSelect();
-    return std::vector<std::string>{y.vcYakCd, y.vcYakDt, y.vcYakGu, y.mYakPr.toFixed(4), y.vcYakTo, y.vcYakNm,
-                                    y.vcYakTakDan, y.vcYakCmp, y.vcYakBun, y.vcYakJuCd, y.vcYakJun, y.iYakPac,
-                                    y.vcYakRnd, std::to_string(y.FindResult), std::to_string(y.FindCount)};
+    return std::vector<std::string>{y.vcYakCd,
+                                    y.vcYakDt,
+                                    y.vcYakGu,
+                                    y.mYakPr.toFixed(4),
+                                    y.vcYakTo,
+                                    y.vcYakNm,
+                                    y.vcYakTakDan,
+                                    y.vcYakCmp,
+                                    y.vcYakBun,
+                                    y.vcYakJuCd,
+                                    y.vcYakJun,
+                                    y.iYakPac,
+                                    y.vcYakRnd,
+                                    std::to_string(y.FindResult),
+                                    std::to_string(y.FindCount)};
 }
 
 TEST_F(OdbcLookups, DrugPricesAnswerAlike) {
@@ -133,7 +149,8 @@ TEST_F(OdbcLookups, FeeLookupAnswersAlike) {
         ASSERT_EQ(a.recordCount(), b.recordCount());
         if (a.eof()) continue;
         EXPECT_EQ(a.field("수가단가").toCurrency(), b.field("수가단가").toCurrency());
-        for (const char* f : {"수가명", "수가코드", "수가일자"}) EXPECT_EQ(a.field(f), b.field(f));
+        for (const char* f : {"수가명", "수가코드", "수가일자"})
+            EXPECT_EQ(a.field(f), b.field(f));
     }
 }
 

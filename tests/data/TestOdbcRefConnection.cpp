@@ -24,8 +24,9 @@ void fillSample(const std::string& path) {
                       "INSERT INTO DBF심평원수 VALUES ('Z2000','조제기본료',1150.5,'20240101',1,0,'x');");
 }
 
-const char* kFee = "\r\n SELECT 수가단가, 수가명, 수가코드, 수가일자, 횟수, 금액, 비고\r\n FROM dbf심평원수\r\n"
-                   " WHERE 수가일자 <= ? AND 수가코드 = ?\r\n ORDER BY 수가일자 DESC\r\n";
+const char* kFee =
+    "\r\n SELECT 수가단가, 수가명, 수가코드, 수가일자, 횟수, 금액, 비고\r\n FROM dbf심평원수\r\n"
+    " WHERE 수가일자 <= ? AND 수가코드 = ?\r\n ORDER BY 수가일자 DESC\r\n";
 
 TEST(OdbcRefConnection, GivesTheSameRecordSetAsTheSqliteConnection) {
     test::TempDir dir;
@@ -105,7 +106,8 @@ TEST(OdbcRefConnection, FailedStatementsAreStatementFailures) {
     } catch (const DbError& e) {
         EXPECT_EQ(e.number(), dberr::kStatementFailed);
     }
-    EXPECT_EQ(odbc->execute("UPDATE DBF심평원수 SET 비고 = ? WHERE 수가코드 = ?", {{"y", 10}, {"Z1000", 10}}), 2);
+    EXPECT_EQ(odbc->execute("UPDATE DBF심평원수 SET 비고 = ? WHERE 수가코드 = ?", {{"y", 10}, {"Z1000", 10}}),
+              2);
     EXPECT_TRUE(odbc->isOpen());
 }
 

@@ -49,14 +49,14 @@ inline int closedLoopbackPort() {
 // A server on 127.0.0.1 whose kernel completes the TCP handshake and which
 // then never says a word: the login must give up after its time-out.
 class SilentListener {
-public:
+  public:
     SilentListener() : fd_(loopbackSocket(true, port_)) {}
     ~SilentListener() { ::close(fd_); }
     SilentListener(const SilentListener&) = delete;
     SilentListener& operator=(const SilentListener&) = delete;
     int port() const { return port_; }
 
-private:
+  private:
     int port_ = 0;
     int fd_;
 };

@@ -27,7 +27,8 @@ TEST(Settings, ReadsTheServerSection) {
 
 TEST(Settings, BadLinesKeepTheDefaultsAndAreReported) {
     std::ostringstream warn;
-    Settings s = Settings::parse("Host=outside\n[Server]\nPort=99999\nLoginTimeout=0\nColour=red\nnonsense\n", warn);
+    Settings s =
+        Settings::parse("Host=outside\n[Server]\nPort=99999\nLoginTimeout=0\nColour=red\nnonsense\n", warn);
     EXPECT_EQ(s.host, "");
     EXPECT_EQ(s.port, 1433);
     EXPECT_EQ(s.loginTimeout, 5);
