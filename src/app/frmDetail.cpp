@@ -1,0 +1,77 @@
+#include "frmDetail.h"
+
+#include "KVSp.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace pelmora {
+
+namespace {
+constexpr int kRightOfMain = 1039; // 15585 twips at 96 dpi
+const std::array<const char*, 5> kColumnCaptions{"항목", "본인부담금", "공단부담금", "100:100", "비급여"};
+const std::array<const char*, DetailBreakdown::kRows> kRowCaptions{
+    "약품비", "조제기본료", "복약지도료", "조제료", "관리료", "선별급여", "65세 이상 등 정액", "기타"};
+} // namespace
+
+frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
+    setWindowTitle(QStringLiteral("상세계산"));
+    sp약제비 = new QTableView(this);
+    sp약제비->setObjectName(QStringLiteral("sp약제비"));
+    Sp약제비 = new KVSp(this);
+    Sp약제비->SpSet(sp약제비);
+    Sp약제비->OperationMode(1);
+    Sp약제비->setMaxCols(static_cast<int>(kColumnCaptions.size()));
+    Sp약제비->setMaxRows(DetailBreakdown::kRows);
+    for (int c = 1; c <= Sp약제비->MaxCols(); ++c) {
+        Sp약제비->model()->setHeader(c, QString::fromUtf8(kColumnCaptions[static_cast<std::size_t>(c - 1)]));
+        Sp약제비->ColWidth(c, c == 1 ? 17 : 11);
+    }
+    for (int r = 1; r <= DetailBreakdown::kRows; ++r)
+        Sp약제비->setCell(r, 1, std::string(kRowCaptions[static_cast<std::size_t>(r - 1)]));
+    Sp약제비->spCellColor(1, 1, DetailBreakdown::kRows, 1, 0xE0E0E0);
+    // Whole won with separators on the screen; the cell keeps the exact amount.
+    for (int c = 2; c <= Sp약제비->MaxCols(); ++c) Sp약제비->spCellType(-1, c, kSpTypeNumber);
+    sp약제비->verticalHeader()->hide();
+    sp약제비->horizontalHeader()->setStretchLastSection(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(sp약제비);
+    const int rowsHeight = sp약제비->horizontalHeader()->sizeHint().height() +
+                           DetailBreakdown::kRows * sp약제비->verticalHeader()->defaultSectionSize();
+    int width = 0;
+    for (int c = 0; c < Sp약제비->MaxCols(); ++c) width += sp약제비->columnWidth(c);
+    resize(width + 16, rowsHeight + 24);
+}
+
+frmDetail::~frmDetail() = default;
+
+void frmDetail::showBreakdown(const DetailBreakdown& b) {
+    for (int r = 0; r < DetailBreakdown::kRows; ++r)
+        for (int c = 0; c < DetailBreakdown::kCols; ++c) {
+            const auto& v = b.cell[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            Sp약제비->setCell(r + 1, c + 2, v ? Variant(*v) : Variant(std::string()));
+        }
+}
+
+QPoint detailPosition(const QRect& mainFrame, const QSize& detailFrame, const QRect& screen) {
+    int x = mainFrame.left() + kRightOfMain;
+    int y = mainFrame.top();
+    x = std::max(std::min(x, screen.right() + 1 - detailFrame.width()), screen.left());
+    y = std::max(std::min(y, screen.bottom() + 1 - detailFrame.height()), screen.top());
+    return {x, y};
+}
+
+void frmDetail::placeBeside(const QWidget& mainWindow) {
+    QScreen* screen = mainWindow.screen() ? mainWindow.screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+    move(detailPosition(mainWindow.frameGeometry(), frameGeometry().size(), area));
+}
+
+} // namespace pelmora
