@@ -174,8 +174,6 @@ std::unique_ptr<OdbcRefConnection> OdbcRefConnection::connect(const std::string&
     if (loginTimeoutSeconds > 0) {
         SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds)), 0);
-        SQLSetConnectAttr(dbc, SQL_ATTR_CONNECTION_TIMEOUT,
-                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeoutSeconds)), 0);
     }
     SQLCHAR out[1024];
     SQLSMALLINT outLen = 0;
