@@ -98,6 +98,7 @@ void Institutions::writeSpecialCodes(SqliteConnection& db) {
         const char* date;
     };
     const Version versions[] = {
+        {"V252", "경증질환 약제비 본인부담 차등", 0, "20100101"},
         {"V252", "경증질환 약제비 본인부담 차등", 0, "20111001"},
         {"V252", "경증질환 약제비 본인부담 차등", 0, "20180101"},
         {"V193", "암 산정특례", 3, "20090701"},
