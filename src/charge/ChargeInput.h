@@ -26,9 +26,9 @@ struct ChargeRow {
 
 struct ChargeInput {
     bool bLoading = false; // the program itself is filling the window
-    int cmb연령 = 0;        // selected index
-    int cmb시간외 = 0;      // selected index
-    int cmb보험종류 = 0;    // selected index
+    int cmb연령 = 0;       // selected index
+    int cmb시간외 = 0;     // selected index
+    int cmb보험종류 = 0;   // selected index
     // Captions of the two rate labels (the rate of each special code, or "").
     std::string lab특정기호1, lab특정기호2;
     bool chk비급여조제료 = false;

@@ -27,9 +27,13 @@ constexpr std::array<std::string_view, 50> kTwinCodes = {
 
 constexpr std::string_view kSupportCodes = "v206v231v246";
 
-std::string text(const Variant& v) { return v.isNull() ? std::string() : v.toText(); }
+std::string text(const Variant& v) {
+    return v.isNull() ? std::string() : v.toText();
+}
 
-bool emptyCode(const ChargeRow& row) { return kvfun().Nz(row.col(1), 1).toText().empty(); }
+bool emptyCode(const ChargeRow& row) {
+    return kvfun().Nz(row.col(1), 1).toText().empty();
+}
 
 // The characters of a text (UTF-8 sequences), so that Hangul counts as one.
 std::vector<std::string_view> characters(std::string_view s) {
@@ -53,7 +57,9 @@ std::string asciiCase(std::string_view s, bool upper) {
 
 // A rate label's Tag as a number; a rate that is no number cannot be weighed
 // against 30 and stops the run as a type mismatch.
-Currency rateValue(const std::string& tag) { return kvfun().Nz(Variant(tag)).toCurrency(); }
+Currency rateValue(const std::string& tag) {
+    return kvfun().Nz(Variant(tag)).toCurrency();
+}
 
 std::string twinDifference(const ChargeRow& row, const std::string& date, const NewDrugLookup& newDrug) {
     const std::string twin = charge_request::twinCode(text(row.col(1)));
@@ -126,11 +132,14 @@ ChargeRequest BuildChargeRequest(const ChargeInput& in, const NewDrugLookup& new
     field(h, timeClass);
     field(h, std::to_string(in.cmb보험종류));
     rq.tagsWritten = !(in.lab특정기호1.empty() && in.lab특정기호2.empty());
-    field(h, charge_request::specialRate(in.lab특정기호1, in.lab특정기호2, rq.lab특정기호1Tag, rq.lab특정기호2Tag));
+    field(h, charge_request::specialRate(in.lab특정기호1, in.lab특정기호2, rq.lab특정기호1Tag,
+                                         rq.lab특정기호2Tag));
     field(h, in.chk비급여조제료 ? "2" : "1");
     field(h, chars.size() >= 3 && chars[2] == "7" ? "2" : "1");
     field(h, in.cmb본인부담여부.starts_with('M') ? "2" : "1");
-    field(h, charge_request::supportCode(in.txt특정기호1) || charge_request::supportCode(in.txt특정기호2) ? "1" : "2");
+    field(h, charge_request::supportCode(in.txt특정기호1) || charge_request::supportCode(in.txt특정기호2)
+                 ? "1"
+                 : "2");
     field(h, in.pvd조제일자);
     field(h, allPacks ? "1" : "0");
     field(h, "2");
@@ -140,12 +149,14 @@ ChargeRequest BuildChargeRequest(const ChargeInput& in, const NewDrugLookup& new
 
     std::string& d = rq.sPara2;
     for (const ChargeRow& row : rows) {
-        for (int c : {1, 3, 4, 5}) field(d, text(row.col(c)));
+        for (int c : {1, 3, 4, 5})
+            field(d, text(row.col(c)));
         field(d, row.보험구분);
         field(d, row.복용구분);
         field(d, text(row.col(10)));
         field(d, twinDifference(row, in.pvd조제일자, newDrug));
-        for (int c : {13, 6, 14, 15}) field(d, text(row.col(c)));
+        for (int c : {13, 6, 14, 15})
+            field(d, text(row.col(c)));
         d += '$';
     }
     return rq;

@@ -21,7 +21,7 @@ namespace {
 
 struct RowText {
     std::string code, qty = "1", times = "3", days = "3", total = "9", coverage = "급여", route = "내복",
-                price = "100", pack = "0", upper = "100", over = "0", flag = "";
+                      price = "100", pack = "0", upper = "100", over = "0", flag = "";
 };
 
 ChargeRow row(const RowText& t) {
@@ -46,7 +46,8 @@ ChargeRow row(const RowText& t) {
 
 ChargeRow emptyRow() {
     ChargeRow r;
-    for (auto& c : r.cell) c = "";
+    for (auto& c : r.cell)
+        c = "";
     return r;
 }
 
@@ -136,7 +137,7 @@ TEST(ChargeRequest, LateNightIsForSmallChildrenOnly) {
         int age, time;
         std::string field;
         bool toNight;
-    } cases[] = {{0, 3, "2", true}, {2, 3, "2", true}, {1, 3, "4", false}, {0, 0, "1", false},
+    } cases[] = {{0, 3, "2", true},  {2, 3, "2", true},  {1, 3, "4", false}, {0, 0, "1", false},
                  {0, 2, "3", false}, {1, 4, "5", false}, {2, 1, "2", false}};
     for (const auto& c : cases) {
         ChargeInput in = prescription();
@@ -152,10 +153,11 @@ TEST(ChargeRequest, LateNightIsForSmallChildrenOnly) {
 TEST(ChargeRequest, SpecialCodeRateThirtyGivesWay) {
     struct Case {
         std::string cap1, cap2, field, tag1, tag2;
-    } cases[] = {{"30", "50", "50", "30", "50"}, {"50", "30", "50", "50", "30"}, {"20", "50", "20", "20", "50"},
-                 {"50", "20", "20", "50", "20"}, {"", "", "30", "", ""},       {"", "10", "10", "30", "10"},
-                 {"10", "", "10", "10", "30"},   {"50", "", "50", "50", "30"}, {"30", "30", "30", "30", "30"},
-                 {"0", "30", "0", "0", "30"}};
+    } cases[] = {{"30", "50", "50", "30", "50"}, {"50", "30", "50", "50", "30"},
+                 {"20", "50", "20", "20", "50"}, {"50", "20", "20", "50", "20"},
+                 {"", "", "30", "", ""},         {"", "10", "10", "30", "10"},
+                 {"10", "", "10", "10", "30"},   {"50", "", "50", "50", "30"},
+                 {"30", "30", "30", "30", "30"}, {"0", "30", "0", "0", "30"}};
     for (const auto& c : cases) {
         ChargeInput in = prescription();
         in.lab특정기호1 = c.cap1;
@@ -201,9 +203,9 @@ TEST(ChargeRequest, HeaderFlags) {
 TEST(ChargeRequest, SupportFundSpecialCode) {
     struct Case {
         std::string code1, code2, field;
-    } cases[] = {{"V206", "", "1"}, {"v231", "", "1"}, {"", "V246", "1"},  {" v206 ", "", "1"},
-                 {"206v", "", "1"}, {"6V23", "", "1"}, {"1v24", "", "1"},  {"v20", "", "2"},
-                 {"v206v", "", "2"}, {"x206", "", "2"}, {"", "", "2"},     {"F008", "V193", "2"},
+    } cases[] = {{"V206", "", "1"},    {"v231", "", "1"}, {"", "V246", "1"}, {" v206 ", "", "1"},
+                 {"206v", "", "1"},    {"6V23", "", "1"}, {"1v24", "", "1"}, {"v20", "", "2"},
+                 {"v206v", "", "2"},   {"x206", "", "2"}, {"", "", "2"},     {"F008", "V193", "2"},
                  {"F008", "v231", "1"}};
     for (const auto& c : cases) {
         ChargeInput in = prescription();
@@ -245,7 +247,7 @@ TEST(ChargeRequest, RateThatIsNoNumberStopsTheRun) {
 }
 
 class TwinPrice : public ::testing::Test {
-protected:
+  protected:
     test::RefFixture fx;
     SqliteRefConnection cn{fx.db(0)};
     test::RecordingMessage box;
@@ -280,13 +282,16 @@ TEST_F(TwinPrice, NoTwinOnTheDateGivesZero) {
     ChargeInput in = prescription();
     in.sp처방 = {row({.code = "64000578J", .price = "450"}), row({.code = "66170058J", .price = "450"}),
                  row({.code = "66890002J", .price = "450"})};
-    for (std::size_t line = 0; line < 3; ++line) EXPECT_EQ(twinField(in, line), "0") << line;
+    for (std::size_t line = 0; line < 3; ++line)
+        EXPECT_EQ(twinField(in, line), "0") << line;
 }
 
 TEST_F(TwinPrice, EveryListedRowGetsAFreshLookup) {
     fx.drug({.code = "640005780", .price = "500"});
     std::vector<std::unique_ptr<clsYakGa>> made;
-    const NewDrugLookup renew = [&]() -> clsYakGa& { return *made.emplace_back(std::make_unique<clsYakGa>(cn)); };
+    const NewDrugLookup renew = [&]() -> clsYakGa& {
+        return *made.emplace_back(std::make_unique<clsYakGa>(cn));
+    };
     ChargeInput in = prescription();
     in.sp처방 = {row({.code = "64000578J", .price = "450"}), row({.code = "642100010"}),
                  row({.code = "66890002J", .price = "450"})};
