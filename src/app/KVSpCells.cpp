@@ -192,13 +192,13 @@ double KVSp::RowHeight(int row) const {
 void KVSp::ColWidth(int col, double chars) {
     if (!grid_ || col < 1 || col > MaxCols()) return;
     const int unit = grid_->fontMetrics().horizontalAdvance(u'0');
-    grid_->setColumnWidth(col - 1, static_cast<int>(chars * unit + 0.5) + 6);
+    grid_->setColumnWidth(col - 1, static_cast<int>(chars * unit + 0.5) + 12);
 }
 
 double KVSp::ColWidth(int col) const {
     if (!grid_ || col < 1 || col > MaxCols()) return 0;
     const int unit = grid_->fontMetrics().horizontalAdvance(u'0');
-    return (grid_->columnWidth(col - 1) - 6) / static_cast<double>(unit);
+    return (grid_->columnWidth(col - 1) - 12) / static_cast<double>(unit);
 }
 
 void KVSp::ColHidden(int col, bool hidden) {

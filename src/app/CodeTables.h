@@ -1,0 +1,43 @@
+#pragma once
+// The code tables of the main window's selection lists. The index of each
+// entry is its code: the calculation reads the indices and saving stores them.
+
+#include <array>
+#include <vector>
+
+namespace pelmora::codes {
+
+// cmb보험종류: the insurance class, 0..24.
+extern const std::array<const char*, 25> kInsClass;
+
+// cmb보험종류1 (kind) with the sub-kinds cmb보험종류2 receives for it and the
+// class each pair selects.
+struct SubKind {
+    const char* text;
+    int insClass;
+};
+struct InsKind {
+    const char* text;
+    std::vector<SubKind> subs;
+};
+const std::vector<InsKind>& insKinds();
+// The kind and sub-kind that select a class; false when no pair does.
+bool kindOfClass(int insClass, int* kind, int* sub);
+
+// opt보험: the shortcut buttons, each a kind and a sub-kind.
+struct InsShortcut {
+    const char* caption;
+    int kind;
+    int sub;
+};
+extern const std::array<InsShortcut, 9> kInsShortcut;
+
+extern const std::array<const char*, 5> kAfterHours; // cmb시간외
+extern const std::array<const char*, 3> kAgeClass;   // cmb연령
+// The drug grid's coverage (column 7) and route (column 8) lists: code − 1.
+extern const std::array<const char*, 7> kCoverage;
+extern const std::array<const char*, 3> kRoute;
+// cmb본인부담여부: "해당없음", "M001".."M014", "B001".."B009", "B099".
+const std::vector<const char*>& patientShareCodes();
+
+} // namespace pelmora::codes

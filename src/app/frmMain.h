@@ -1,0 +1,119 @@
+#pragma once
+// The prescription entry window: the header fields with their code tables and
+// field rules, the drug grid, the three result grids, the buttons, the
+// function keys and the Enter path through the fields.
+//
+// The widgets carry the system's names as object names, so handlers, tests
+// and the documentation speak of the same `txt고객명` and `sp처방`.
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <map>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTableView;
+class QTimeEdit;
+
+namespace pelmora {
+
+class KVSp;
+class RefConnection;
+
+class frmMain : public QWidget {
+public:
+    frmMain(RefConnection& reference, bool localMode, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    QLineEdit *txt고객명, *txt주민번호, *txt교부번호, *txt면허번호, *txt의사명, *txt요양기관번호, *txt요양기관명;
+    QLineEdit *txt상병기호1, *txt상병기호2, *txt특정기호1, *txt특정기호2;
+    QLabel *lab검증, *lab성별, *lab나이, *lab요양기관번호, *lab특정기호1, *lab특정기호2;
+    QLabel *lab조제코드, *lab약가갱신일, *lab연결정보, *KvTitle1, *KvTitle2;
+    std::array<QLabel*, 15> KvLabel{};
+    QComboBox *cmb보험종류1, *cmb보험종류2, *cmb보험종류, *cmb시간외, *cmb연령, *cmb본인부담여부;
+    std::array<QRadioButton*, 9> opt보험{};
+    QDateEdit *pvd발행일자, *pvd조제일자;
+    QTimeEdit* pvt조제시간;
+    QSpinBox* pvn사용기간;
+    QCheckBox *chk비급여조제료, *chk자가투여주사, *chk계산상세보기;
+    QTableView *sp처방, *sp수가, *sp약가, *sp계산;
+    QPushButton *cmd추가, *cmd삭제, *cmd초기화, *cmd조제내역, *cmd저장, *cmd종료;
+    KVSp *Sp처방, *Sp수가, *Sp약가, *Sp계산;
+
+    // True while the program itself fills the window: no recalculation then.
+    bool bLoading = false;
+    double dLastQty = 1.0;
+    int lLastCnt = 3, lLastDay = 1;
+    double dLastTot = 3.0;
+    bool bCodeEntry = false; // the drug grid's code-entry mode
+
+    void ProcClear();
+    void ProcRecalc();
+    void ProcCalc();
+    void ProcSetInsClass();
+    void ProcSetInsKind();
+    void ProcTimeClass();
+    QString GetSpecialRate(const QString& specialCode, const QString& hospCode);
+    void ProcAddRow();
+    // Saves the prescription; false when it was not saved.
+    bool ProcSave();
+    void ProcLoad(const QString& code);
+    void setLab조제코드(const QString& code);
+
+    void cmd추가_Click();
+    void cmd삭제_Click();
+    void cmd초기화_Click();
+    void cmd조제내역_Click();
+    void cmd저장_Click();
+    void cmd종료_Click();
+
+    // Runs of the calculation that were not held back by bLoading.
+    int recalcCount() const { return recalcCount_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildFields();
+    void buildGrids();
+    void buildButtons();
+    void layoutWindow();
+    void connectHandlers();
+    void buildEnterPath();
+    void fillLists();
+    void clearResultGrids();
+
+    void selectIndex(QComboBox* combo, int index);
+    void kindChanged();
+    void optChosen(int index);
+    void residentRule();
+    void issueNumberEdited();
+    void issueNumberLeft();
+    void dateLeft(QDateEdit* field);
+    bool windowKey(QKeyEvent* e);
+    bool fieldFocus(QWidget* field, QEvent* e);
+    bool hasPrescription() const;
+    bool confirmDiscard();
+    QString dispensingDate() const;
+    QWidget* pathField(QObject* o) const;
+
+    RefConnection& ref_;
+    bool localMode_;
+    int recalcCount_ = 0;
+    bool composing_ = false;
+    bool closing_ = false;
+    std::map<QWidget*, std::function<void()>> enterPath_;
+    std::map<QWidget*, int> focusMode_; // fields with focus colours, and their input-method mode
+};
+
+} // namespace pelmora
