@@ -61,8 +61,38 @@ Currency rateValue(const std::string& tag) {
     return kvfun().Nz(Variant(tag)).toCurrency();
 }
 
+// The smaller rate of the two labels, except that a rate of exactly 30 gives
+// way to the other; 30 when neither label shows a rate. The labels' Tags
+// take the rates weighed, an empty one counting as 30.
+std::string specialRate(const std::string& caption1, const std::string& caption2, std::string& tag1,
+                        std::string& tag2) {
+    if (caption1.empty() && caption2.empty()) return "30";
+    tag1 = caption1.empty() ? "30" : caption1;
+    tag2 = caption2.empty() ? "30" : caption2;
+    const Currency a = rateValue(tag1), b = rateValue(tag2), thirty = Currency::fromWon(30);
+    if (a > b) return b == thirty ? tag1 : tag2;
+    return a == thirty ? tag2 : tag1;
+}
+
+// A special code of the support fund: four characters found, in any letter
+// case, in the run of the fund's codes.
+bool supportCode(std::string_view code) {
+    const std::string_view trimmed = trimSpaces(code);
+    return characters(trimmed).size() == 4 &&
+           kSupportCodes.find(asciiCase(trimmed, false)) != std::string_view::npos;
+}
+
+// The twin of a listed "J" code, or "" for any other code.
+std::string twinCode(std::string_view code) {
+    std::string twin = asciiCase(code, true);
+    if (twin.empty() || twin.back() != 'J') return {};
+    if (std::find(kTwinCodes.begin(), kTwinCodes.end(), twin) == kTwinCodes.end()) return {};
+    twin.back() = '0';
+    return twin;
+}
+
 std::string twinDifference(const ChargeRow& row, const std::string& date, const NewDrugLookup& newDrug) {
-    const std::string twin = charge_request::twinCode(text(row.col(1)));
+    const std::string twin = twinCode(text(row.col(1)));
     if (twin.empty()) return "0";
     clsYakGa& drug = newDrug();
     drug.Mode = 1;
@@ -79,34 +109,6 @@ void field(std::string& s, std::string_view value) {
 }
 
 } // namespace
-
-namespace charge_request {
-
-std::string specialRate(const std::string& caption1, const std::string& caption2, std::string& tag1,
-                        std::string& tag2) {
-    if (caption1.empty() && caption2.empty()) return "30";
-    tag1 = caption1.empty() ? "30" : caption1;
-    tag2 = caption2.empty() ? "30" : caption2;
-    const Currency a = rateValue(tag1), b = rateValue(tag2), thirty = Currency::fromWon(30);
-    if (a > b) return b == thirty ? tag1 : tag2;
-    return a == thirty ? tag2 : tag1;
-}
-
-bool supportCode(std::string_view code) {
-    const std::string_view trimmed = trimSpaces(code);
-    return characters(trimmed).size() == 4 &&
-           kSupportCodes.find(asciiCase(trimmed, false)) != std::string_view::npos;
-}
-
-std::string twinCode(std::string_view code) {
-    std::string twin = asciiCase(code, true);
-    if (twin.empty() || twin.back() != 'J') return {};
-    if (std::find(kTwinCodes.begin(), kTwinCodes.end(), twin) == kTwinCodes.end()) return {};
-    twin.back() = '0';
-    return twin;
-}
-
-} // namespace charge_request
 
 ChargeRequest BuildChargeRequest(const ChargeInput& in, const NewDrugLookup& newDrug) {
     ChargeRequest rq;
@@ -132,14 +134,11 @@ ChargeRequest BuildChargeRequest(const ChargeInput& in, const NewDrugLookup& new
     field(h, timeClass);
     field(h, std::to_string(in.cmb보험종류));
     rq.tagsWritten = !(in.lab특정기호1.empty() && in.lab특정기호2.empty());
-    field(h, charge_request::specialRate(in.lab특정기호1, in.lab특정기호2, rq.lab특정기호1Tag,
-                                         rq.lab특정기호2Tag));
+    field(h, specialRate(in.lab특정기호1, in.lab특정기호2, rq.lab특정기호1Tag, rq.lab특정기호2Tag));
     field(h, in.chk비급여조제료 ? "2" : "1");
     field(h, chars.size() >= 3 && chars[2] == "7" ? "2" : "1");
     field(h, in.cmb본인부담여부.starts_with('M') ? "2" : "1");
-    field(h, charge_request::supportCode(in.txt특정기호1) || charge_request::supportCode(in.txt특정기호2)
-                 ? "1"
-                 : "2");
+    field(h, supportCode(in.txt특정기호1) || supportCode(in.txt특정기호2) ? "1" : "2");
     field(h, in.pvd조제일자);
     field(h, allPacks ? "1" : "0");
     field(h, "2");

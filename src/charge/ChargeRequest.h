@@ -8,7 +8,6 @@
 #include <exception>
 #include <functional>
 #include <string>
-#include <string_view>
 
 namespace pelmora {
 
@@ -36,21 +35,6 @@ using NewDrugLookup = std::function<clsYakGa&()>;
 ChargeRequest BuildChargeRequest(const ChargeInput& in, const NewDrugLookup& newDrug);
 // The same with a lookup object of its own per twin code, on cn.
 ChargeRequest BuildChargeRequest(const ChargeInput& in, RefConnection& cn);
-
-// The pieces of the header that carry a rule of their own.
-namespace charge_request {
-// Field 3: the smaller rate of the two labels, except that a rate of exactly
-// 30 gives way to the other; "30" when both captions are empty. tag1/tag2
-// receive the labels' Tag scratch.
-std::string specialRate(const std::string& caption1, const std::string& caption2, std::string& tag1,
-                        std::string& tag2);
-// Field 7: the trimmed code is four characters that occur in "v206v231v246",
-// in any letter case.
-bool supportCode(std::string_view code);
-// The twin of a listed "J" code (its final "J" replaced by "0"), or "" when
-// the code is not one of them.
-std::string twinCode(std::string_view code);
-} // namespace charge_request
 
 // The text the window shows for an error of the run: the description alone.
 std::string ChargeErrorText(const std::exception& e);

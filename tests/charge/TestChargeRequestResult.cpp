@@ -140,17 +140,3 @@ TEST_F(ResultCells, TotalsAndShares) {
         expected[{r, 2}] = order[r - 1];
     EXPECT_EQ(byPlace(cells.sp계산), expected);
 }
-
-TEST(ResultCaptions, EveryRowAndColumnOfTheThreeGrids) {
-    const ChargeResultCells c = ChargeResultCells::captions();
-    EXPECT_EQ(c.sp수가.columns.size(), 4u);
-    EXPECT_EQ(c.sp수가.rows.size(), 8u);
-    EXPECT_EQ(c.sp수가.rows.back(), "조제료합");
-    EXPECT_EQ(c.sp약가.columns.size(), 8u);
-    EXPECT_EQ(c.sp약가.columns.back(), "90/100");
-    EXPECT_EQ(c.sp약가.rows.size(), 5u);
-    EXPECT_EQ(c.sp계산.columns, (std::vector<std::string>{"구분", "금액"}));
-    EXPECT_EQ(c.sp계산.rows.size(), 13u);
-    EXPECT_EQ(c.sp계산.rows[6], "건강보험 100/100 본인부담금");
-    EXPECT_TRUE(c.sp수가.cells.empty() && c.sp약가.cells.empty() && c.sp계산.cells.empty());
-}
