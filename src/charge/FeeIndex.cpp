@@ -83,7 +83,8 @@ void FeeIndex::load(SqliteConnection& db) {
 }
 
 RecordSet FeeIndex::query(const std::string& sql, const std::vector<RefParam>& params) {
-    if (!loaded_ || params.size() != 2 || sql != clsAccount::feeLookupSql(Dialect::Local))
+    const std::string& lookup = clsAccount::feeLookupSql(Dialect::Local);
+    if (!loaded_ || params.size() != 2 || (&sql != &lookup && sql != lookup))
         return direct_.query(sql, params);
     auto it = byCode_.find(params[1].value);
     if (it == byCode_.end()) return RecordSet(names_, {});

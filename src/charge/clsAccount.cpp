@@ -75,7 +75,7 @@ Currency clsAccount::truncated10(Currency value) const {
 
 void clsAccount::compute(const std::string& sPara1, const std::string& sPara2) {
     Work w;
-    auto int16 = [this](std::string_view field) { return Nz(Variant(field)).toInt16(); };
+    auto int16 = [this](std::string_view field) { return moneyField(field).toInt16(); };
 
     // Header: a header of 11 pieces or fewer is not read at all.
     const auto h = split(sPara1, '#');
@@ -111,11 +111,13 @@ void clsAccount::compute(const std::string& sPara1, const std::string& sPara2) {
             if (r == kInternal && c >= 0 && c != kNonCovered) w.coveredDays = std::max(w.coveredDays, days);
             if (r == kInternal && c == kNonCovered) w.nonCoveredDays = std::max(w.nonCoveredDays, days);
 
-            const Currency amount = Nz(Variant(f[6])).toCurrency().mul(Nz(Variant(f[9])).toCurrency());
+            const Currency unitPrice = moneyField(f[6]);
+            const Currency quantity = moneyField(f[9]);
+            const Currency amount = unitPrice.mul(quantity);
             const Currency line = Currency::fromWon(NBRound(amount.toDouble(), 3, 0));
             if (c >= 0 && r >= 0) w.drug[c][r] += line;
             // The price difference of a "J" code is billed apart, whatever the coverage.
-            const Currency diff = Nz(Variant(f[9])).toCurrency().mul(Nz(Variant(f[7])).toCurrency());
+            const Currency diff = quantity.mul(moneyField(f[7]));
             w.exception += Currency::fromWon(NBRound(diff.toDouble(), 3, 0));
         }
     }

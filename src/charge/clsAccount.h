@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pelmora {
 
@@ -100,6 +101,8 @@ public:
 private:
     struct Work; // the working values of one computation (clsAccountShare.cpp)
 
+    // A request field read through Nz as money, without the detour through a Variant.
+    Currency moneyField(std::string_view field) const;
     void compute(const std::string& sPara1, const std::string& sPara2);
     void SubSooGaAcount(const FeeShape& shape, FeeSet& out);
     void price(const std::string& code, const std::string& date, FeeItem& out);

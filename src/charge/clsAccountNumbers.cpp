@@ -7,6 +7,7 @@
 #include "util/NumericText.h"
 #include "util/RuntimeError.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -29,6 +30,17 @@ std::int32_t toLong(double d) {
         r > static_cast<double>(std::numeric_limits<std::int32_t>::max()))
         throw rterr::overflow();
     return static_cast<std::int32_t>(r);
+}
+
+// The double as the runtime printed it; whole numbers, the common case of a
+// bill, are printed without going through the formatter.
+std::string printed(double d) {
+    if (d == std::floor(d) && std::fabs(d) < 1e15) {
+        char buf[24];
+        auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(d));
+        return std::string(buf, r.ptr);
+    }
+    return doubleToText(d);
 }
 
 double powerOfTen(std::int32_t n) {
@@ -91,21 +103,28 @@ Variant clsAccount::Nz(const std::optional<Variant>& value, std::int32_t EQKind)
     }
 }
 
+Currency clsAccount::moneyField(std::string_view field) const {
+    if (trimSpaces(field).empty()) return Currency();
+    if (auto c = Currency::tryParse(field)) return *c;
+    if (!isNumericText(field)) throw rterr::typeMismatch();
+    throw rterr::overflow();
+}
+
 std::int32_t clsAccount::NBRound(double value, std::int32_t kind, std::int32_t digits) const {
     if (!std::isfinite(value)) throw rterr::overflow();
     if (value > 999999999 || digits < 1) return toLong(value);
 
     bool minus = false;
-    std::string text = doubleToText(value);
+    std::string text = printed(value);
     if (text.find('-') != std::string::npos) {
         minus = true;
         value = textToDouble(text.substr(1));
-        text = doubleToText(value);
+        text = printed(value);
     }
     const std::size_t dot = text.find('.');
     if (dot != std::string::npos) {
         value = value - textToDouble("0." + text.substr(dot + 1));
-        text = doubleToText(value);
+        text = printed(value);
     }
     const double unit = powerOfTen(digits);
     const double q = std::floor(value / unit);

@@ -161,3 +161,25 @@ TEST_F(Request, CountersOverflowPastSixteenBits) {
 }
 
 } // namespace
+
+namespace {
+
+// Hostile requests end in a result or the error path, nothing else.
+TEST(HostileRequest, GivesAResultOrTheErrorPath) {
+    FeeTable fees(standardFees());
+    const std::string mb(1 << 20, '7');
+    const std::vector<std::pair<std::string, std::string>> requests = {
+        {"", ""},
+        {std::string(5000, '#'), std::string(5000, '#') + "$"},
+        {mb, mb},
+        {"1#1#1#30#1#1#1#2#20180301#0#2#0#2#$", std::string("\x00\xff\xfe#\x01$", 6)},
+        {"1#1#1#1e308#1#1#1#2#20180301#0#2#0#2#$", "A#1#3#99999999999#급여#내복#1#0#0#1#x#y#$"},
+        {"1#1#1#30#1#1#1#2#20180301#0#2#0#2#$", "A#1#3#3#급여#내복#922337203685477#0#0#922337203685477#x#y#$"}};
+    for (const auto& [h, l] : requests) {
+        RecordingMessage box;
+        price(h, l, fees.cn());
+        EXPECT_LE(box.boxes.size(), 1u) << h.substr(0, 40);
+    }
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+// pelmora-calc: prices charge requests without the window.
+//
+//   pelmora-calc (--ref-db FILE | --root DIR) --header H [--lines L]
+//   pelmora-calc (--ref-db FILE | --root DIR) --batch FILE|-
+//
+// One JSON object per request goes to standard output; messages go to
+// standard error. Exit status: 0 done, 1 a batch line was not a request,
+// 2 wrong arguments or no reference data.
+
+#include "CalcSession.h"
+#include "charge/FeeIndex.h"
+#include "data/LinkDatabase.h"
+#include "data/SqliteConnection.h"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+
+using namespace pelmora;
+
+namespace {
+
+const char* const kUsage =
+    "usage: pelmora-calc (--ref-db FILE | --root DIR) --header HEADER [--lines LINES]\n"
+    "       pelmora-calc (--ref-db FILE | --root DIR) --batch REQUESTS.jsonl|-\n"
+    "\n"
+    "  --ref-db FILE  an SQLite file holding the fee table DBF심평원수\n"
+    "  --root DIR     the installation root; its link database over the reference files is rebuilt\n"
+    "  --header H     the request header (13 fields, each followed by '#', closed by '$')\n"
+    "  --lines L      the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
+    "  --batch F      one JSON object {\"header\": ..., \"lines\": ...} per line; '-' reads standard input\n";
+
+struct Options {
+    std::optional<std::string> refDb, root, header, lines, batch;
+};
+
+int usage(const std::string& why) {
+    std::cerr << "pelmora-calc: " << why << "\n" << kUsage;
+    return 2;
+}
+
+bool parse(int argc, char** argv, Options& o, std::string& why) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        std::optional<std::string>* target = arg == "--ref-db" ? &o.refDb
+                                             : arg == "--root" ? &o.root
+                                             : arg == "--header" ? &o.header
+                                             : arg == "--lines" ? &o.lines
+                                             : arg == "--batch" ? &o.batch
+                                                                : nullptr;
+        if (!target) {
+            why = "unknown argument " + arg;
+            return false;
+        }
+        if (i + 1 >= argc) {
+            why = arg + " needs a value";
+            return false;
+        }
+        *target = argv[++i];
+    }
+    if (o.refDb.has_value() == o.root.has_value()) {
+        why = "give either --ref-db or --root";
+        return false;
+    }
+    if (o.header.has_value() == o.batch.has_value()) {
+        why = "give either --header or --batch";
+        return false;
+    }
+    if (o.batch && o.lines) {
+        why = "--lines belongs to a single request, not to --batch";
+        return false;
+    }
+    return true;
+}
+
+int run(const Options& o, SqliteConnection& db, RefConnection& direct) {
+    if (o.header) {
+        // A single request issues its lookups on the connection, as the window does.
+        calc::CalcSession session(direct);
+        std::string out;
+        session.price(*o.header, o.lines.value_or(""), out);
+        std::cout << out << std::flush;
+        return 0;
+    }
+    // Many requests: the fee table is read once and answered from memory.
+    FeeIndex index(db);
+    calc::CalcSession session(index);
+    bool ok;
+    if (*o.batch == "-") {
+        ok = session.batch(std::cin, std::cout);
+    } else {
+        std::ifstream in(*o.batch, std::ios::binary);
+        if (!in) {
+            std::cerr << "pelmora-calc: cannot read " << *o.batch << "\n";
+            return 2;
+        }
+        ok = session.batch(in, std::cout);
+    }
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    Options o;
+    std::string why;
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (!parse(argc, argv, o, why)) return usage(why);
+    try {
+        if (o.refDb) {
+            auto db = SqliteConnection::open(*o.refDb, SqliteConnection::OpenMode::ReadOnly);
+            SqliteRefConnection direct(*db);
+            return run(o, *db, direct);
+        }
+        std::unique_ptr<LinkDatabase> link;
+        if (!ConnectLocalMdb(*o.root, link, &why)) {
+            std::cerr << "pelmora-calc: no reference data under " << *o.root << ": " << why << "\n";
+            return 2;
+        }
+        return run(o, link->database(), link->connection());
+    } catch (const RuntimeError& e) {
+        std::cerr << "pelmora-calc: " << e.number() << " " << e.description() << "\n";
+        return 2;
+    }
+}
