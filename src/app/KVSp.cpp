@@ -27,6 +27,8 @@ KVSp::~KVSp() {
 
 void KVSp::SpSet(QTableView* grid, int mode, int col, int col2) {
     grid_ = grid;
+    gridWidget_ = grid;
+    viewport_ = grid->viewport();
     nMode = mode;
     nCol = col;
     nCol2 = col2;
@@ -66,7 +68,8 @@ void KVSp::SpSet(QTableView* grid, int mode, int col, int col2) {
     connect(grid, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& i) { emit DblClick(i.column() + 1, i.row() + 1); });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        const bool inside = grid_ && now && (now == grid_ || grid_->isAncestorOf(now));
+        QWidget* g = gridWidget_.data();
+        const bool inside = g && now && (now == g || g->isAncestorOf(now));
         if (inside == focused_) return;
         focused_ = inside;
         if (inside) {
@@ -82,26 +85,26 @@ void KVSp::SpSet(QTableView* grid, int mode, int col, int col2) {
 }
 
 bool KVSp::eventFilter(QObject* watched, QEvent* event) {
-    if (!grid_) return false;
+    if (!gridWidget_ || (watched != gridWidget_.data() && watched != viewport_)) return false;
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
         // A key an editor left unhandled travels on to the grid: seen once only.
-        if (watched == grid_) {
+        if (watched == gridWidget_.data()) {
             QWidget* fw = QApplication::focusWidget();
             const bool fromEditor = fw && fw != grid_ && grid_->isAncestorOf(fw);
             if (!fromEditor) return keyEvent(static_cast<QKeyEvent*>(event), false);
         }
         return false;
     case QEvent::MouseButtonPress:
-        if (watched == grid_->viewport()) {
+        if (watched == viewport_) {
             auto* m = static_cast<QMouseEvent*>(event);
             const QPoint p = m->position().toPoint();
             emit MouseDown(vbButton(m->button()), vbShift(m->modifiers()), p.x(), p.y());
         }
         return false;
     case QEvent::MouseButtonRelease:
-        if (watched == grid_->viewport()) {
+        if (watched == viewport_) {
             auto* m = static_cast<QMouseEvent*>(event);
             const QPoint p = m->position().toPoint();
             emit MouseUp(vbButton(m->button()), vbShift(m->modifiers()), p.x(), p.y());

@@ -122,6 +122,10 @@ private:
     Currency cellMoney(int row, int col) const;
 
     QPointer<QTableView> grid_;
+    // The same view for focus and event checks that may run while it is being
+    // destroyed, when it is no longer a table view.
+    QPointer<QWidget> gridWidget_;
+    QObject* viewport_ = nullptr;
     KVSpModel* model_ = nullptr;
     KVSpDelegate* delegate_ = nullptr;
     int col_ = 0, row_ = 0;

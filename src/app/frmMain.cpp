@@ -56,7 +56,12 @@ frmMain::frmMain(RefConnection& reference, bool localMode, QWidget* parent)
     resize(1280, 800);
 }
 
-frmMain::~frmMain() { qApp->removeEventFilter(this); }
+// The window's handlers stop before its widgets go, so no rule runs on a
+// half-destroyed window when the focus leaves it.
+frmMain::~frmMain() {
+    qApp->removeEventFilter(this);
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void frmMain::fillLists() {
     bLoading = true;
