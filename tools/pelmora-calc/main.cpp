@@ -2,6 +2,7 @@
 //
 //   pelmora-calc (--ref-db FILE | --root DIR) --header H [--lines L]
 //   pelmora-calc (--ref-db FILE | --root DIR) --batch FILE|-
+//   pelmora-calc --odbc 'CONNECTION STRING' [--dialect local|tsql] (--header H [--lines L] | --batch F)
 //
 // One JSON object per request goes to standard output; messages go to
 // standard error. Exit status: 0 done, 1 a batch line was not a request,
@@ -10,6 +11,7 @@
 #include "CalcSession.h"
 #include "charge/FeeIndex.h"
 #include "data/LinkDatabase.h"
+#include "data/OdbcRefConnection.h"
 #include "data/SqliteConnection.h"
 
 #include <fstream>
@@ -24,15 +26,18 @@ namespace {
 const char* const kUsage =
     "usage: pelmora-calc (--ref-db FILE | --root DIR) --header HEADER [--lines LINES]\n"
     "       pelmora-calc (--ref-db FILE | --root DIR) --batch REQUESTS.jsonl|-\n"
+    "       pelmora-calc --odbc CONNECTION [--dialect local|tsql] (--header ... | --batch ...)\n"
     "\n"
     "  --ref-db FILE  an SQLite file holding the fee table DBF심평원수\n"
     "  --root DIR     the installation root; its link database over the reference files is rebuilt\n"
+    "  --odbc CONN    an ODBC connection string (driver by path) to the central server or a reference file\n"
+    "  --dialect D    the SQL of that connection: local or tsql (default local for the SQLite driver)\n"
     "  --header H     the request header (13 fields, each followed by '#', closed by '$')\n"
     "  --lines L      the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
     "  --batch F      one JSON object {\"header\": ..., \"lines\": ...} per line; '-' reads standard input\n";
 
 struct Options {
-    std::optional<std::string> refDb, root, header, lines, batch;
+    std::optional<std::string> refDb, root, header, lines, batch, odbc, dialect;
 };
 
 int usage(const std::string& why) {
@@ -48,6 +53,8 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
                                              : arg == "--header" ? &o.header
                                              : arg == "--lines" ? &o.lines
                                              : arg == "--batch" ? &o.batch
+                                             : arg == "--odbc" ? &o.odbc
+                                             : arg == "--dialect" ? &o.dialect
                                                                 : nullptr;
         if (!target) {
             why = "unknown argument " + arg;
@@ -59,8 +66,12 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
         }
         *target = argv[++i];
     }
-    if (o.refDb.has_value() == o.root.has_value()) {
-        why = "give either --ref-db or --root";
+    if (int(o.refDb.has_value()) + int(o.root.has_value()) + int(o.odbc.has_value()) != 1) {
+        why = "give one of --ref-db, --root or --odbc";
+        return false;
+    }
+    if (o.dialect && (!o.odbc || (*o.dialect != "local" && *o.dialect != "tsql"))) {
+        why = "--dialect is local or tsql, and only with --odbc";
         return false;
     }
     if (o.header.has_value() == o.batch.has_value()) {
@@ -74,7 +85,7 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
     return true;
 }
 
-int run(const Options& o, SqliteConnection& db, RefConnection& direct) {
+int run(const Options& o, SqliteConnection* db, RefConnection& direct) {
     if (o.header) {
         // A single request issues its lookups on the connection, as the window does.
         calc::CalcSession session(direct);
@@ -83,9 +94,11 @@ int run(const Options& o, SqliteConnection& db, RefConnection& direct) {
         std::cout << out << std::flush;
         return 0;
     }
-    // Many requests: the fee table is read once and answered from memory.
-    FeeIndex index(db);
-    calc::CalcSession session(index);
+    // Many requests: the fee table is read once and answered from memory;
+    // over ODBC every lookup goes to the connection.
+    std::optional<FeeIndex> index;
+    if (db) index.emplace(*db);
+    calc::CalcSession session(index ? static_cast<RefConnection&>(*index) : direct);
     bool ok;
     if (*o.batch == "-") {
         ok = session.batch(std::cin, std::cout);
@@ -115,14 +128,25 @@ int main(int argc, char** argv) {
         if (o.refDb) {
             auto db = SqliteConnection::open(*o.refDb, SqliteConnection::OpenMode::ReadOnly);
             SqliteRefConnection direct(*db);
-            return run(o, *db, direct);
+            return run(o, db.get(), direct);
+        }
+        if (o.odbc) {
+            std::optional<Dialect> dialect;
+            if (o.dialect) dialect = *o.dialect == "tsql" ? Dialect::TSql : Dialect::Local;
+            auto cn = OdbcRefConnection::connect(*o.odbc, dialect);
+            return run(o, nullptr, *cn);
         }
         std::unique_ptr<LinkDatabase> link;
         if (!ConnectLocalMdb(*o.root, link, &why)) {
             std::cerr << "pelmora-calc: no reference data under " << *o.root << ": " << why << "\n";
             return 2;
         }
-        return run(o, link->database(), link->connection());
+        return run(o, &link->database(), link->connection());
+    } catch (const OdbcError& e) {
+        std::cerr << "pelmora-calc: " << e.number() << " "
+                  << (e.diagnostics().empty() ? "" : e.diagnostics().front().sqlState + " ") << e.description()
+                  << "\n";
+        return 2;
     } catch (const RuntimeError& e) {
         std::cerr << "pelmora-calc: " << e.number() << " " << e.description() << "\n";
         return 2;
