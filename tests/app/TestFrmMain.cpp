@@ -16,6 +16,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -289,6 +290,42 @@ private slots:
         QCOMPARE(focused(), w->txt고객명);
         key(Qt::Key_F2); // nothing typed: no question
         QCOMPARE(box->boxes.size(), std::size_t(1));
+    }
+
+    void unfinishedSyllableTakesEscape() {
+        type("김");
+        QInputMethodEvent composing(QStringLiteral("ㅎ"), {});
+        QApplication::sendEvent(w->txt고객명, &composing);
+        key(Qt::Key_Escape);
+        QVERIFY(box->boxes.empty());
+        QInputMethodEvent done;
+        done.setCommitString(QStringLiteral("하"));
+        QApplication::sendEvent(w->txt고객명, &done);
+        QCOMPARE(w->txt고객명->text(), QString("김하"));
+        box->answers = {false};
+        key(Qt::Key_Escape); // now it is the window's: asked, and kept
+        QCOMPARE(box->boxes.size(), std::size_t(1));
+        QCOMPARE(w->txt고객명->text(), QString("김하"));
+    }
+
+    void saveQuestion() {
+        key(Qt::Key_F7);
+        w->Sp처방->setCell(1, 2, Variant("타이레놀"));
+        w->Sp처방->spGoCell(1, 3);
+        box->answers = {false};
+        key(Qt::Key_F9);
+        QCOMPARE(box->boxes.back().text, std::string("저장하시겠습니까?"));
+        QCOMPARE(box->boxes.back().title, std::string("저장확인"));
+        QCOMPARE(w->Sp처방->cCol(), 1); // No: back to the code of the line
+        box->answers = {true};
+        key(Qt::Key_F9);
+        QCOMPARE(w->Sp처방->MaxRows(), 1); // not saved, so nothing is thrown away
+        key(Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(focused(), w->pvd발행일자);
+        key(Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(focused(), w->cmb보험종류1);
+        key(Qt::Key_F11);
+        QCOMPARE(focused(), w->sp처방);
     }
 
     void insuranceLists() {
