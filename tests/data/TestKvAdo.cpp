@@ -137,6 +137,23 @@ TEST(KvAdo, RecordSetsAndStatementsReportFailuresWithTheConnectBox) {
     EXPECT_TRUE(ado.GetRecordSet(cn, "SELECT a FROM t"));
 }
 
+TEST(KvAdo, AFailureThatSpeaksOfTheConnectionReopensOnceAndRunsAgain) {
+    test::TempDir dir;
+    auto file = dir.file("a.db");
+    SqliteConnection::create(file)->execute("CREATE TABLE t (a TEXT)");
+    test::RecordingMessage boxes;
+    KvAdo ado;
+    KvAdo::Connection cn;
+    ASSERT_TRUE(ado.DBConnection_MDB(cn, file, "", 0));
+    ASSERT_TRUE(ado.GetRecordSet(cn, "SELECT a FROM t"));
+    EXPECT_EQ(cn->odbc().preparedCount(), 1u);
+    // the driver's message names the missing table, and so holds "연결을"
+    EXPECT_FALSE(ado.GetRecordSet(cn, "SELECT a FROM 연결을"));
+    EXPECT_EQ(cn->State(), 1);
+    EXPECT_EQ(cn->odbc().preparedCount(), 0u); // a new connection
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"데이터 연결 오류 입니다!"});
+}
+
 TEST(KvAdo, SchemaOperationsOnALocalFile) {
     test::TempDir dir;
     auto file = dir.file("a.db");

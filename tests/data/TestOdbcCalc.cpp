@@ -25,7 +25,8 @@ const fs::path kCases = fs::path(PELMORA_SOURCE_DIR) / "tests" / "charge" / "cas
 
 std::string quote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 
@@ -35,7 +36,8 @@ std::string output(const std::string& command) {
     if (!p) return out;
     std::array<char, 4096> buf{};
     std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
+        out.append(buf.data(), n);
     ::pclose(p);
     return out;
 }
@@ -43,7 +45,8 @@ std::string output(const std::string& command) {
 std::vector<std::string> lines(const fs::path& p) {
     std::ifstream in(p);
     std::vector<std::string> out;
-    for (std::string l; std::getline(in, l);) out.push_back(l);
+    for (std::string l; std::getline(in, l);)
+        out.push_back(l);
     return out;
 }
 
@@ -56,7 +59,8 @@ void feeFile(const std::string& path) {
         for (std::size_t i = 1; i < rows.size(); ++i) {
             std::vector<std::string> f;
             std::stringstream ss(rows[i]);
-            for (std::string x; std::getline(ss, x, '\t');) f.push_back(x);
+            for (std::string x; std::getline(ss, x, '\t');)
+                f.push_back(x);
             if (f.size() < 4) continue;
             db->execute("INSERT INTO DBF심평원수 (수가코드, 수가일자, 수가단가, 수가명) VALUES (?,?,?,?)",
                         {f[0], f[1], Currency::parse(f[2]), f[3]});
@@ -83,7 +87,8 @@ TEST(OdbcCalc, OutputIsByteIdenticalToTheDirectFile) {
         EXPECT_FALSE(a.empty()) << c.path();
         EXPECT_EQ(a, b) << c.path();
         EXPECT_EQ(b, output(odbc + " --dialect local" + args));
-        batch << "{\"header\": \"" << req[0] << "\", \"lines\": \"" << (req.size() > 1 ? req[1] : "") << "\"}\n";
+        batch << "{\"header\": \"" << req[0] << "\", \"lines\": \"" << (req.size() > 1 ? req[1] : "")
+              << "\"}\n";
         ++cases;
     }
     batch.close();
