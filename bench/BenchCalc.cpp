@@ -35,7 +35,8 @@ Schedule& schedule() {
 // Requests of every class, age, time class and date band, with one to eight lines.
 std::string requests(int n) {
     std::mt19937 rng(20181);
-    const char* coverage[] = {"급여", "급여", "급여", "비급여", "100/100", "50/100", "80/100", "30/100", "90/100"};
+    const char* coverage[] = {"급여",   "급여",   "급여",   "비급여", "100/100",
+                              "50/100", "80/100", "30/100", "90/100"};
     const char* route[] = {"내복", "내복", "외용", "주사"};
     std::string out;
     for (int i = 0; i < n; ++i) {
@@ -91,8 +92,8 @@ void BM_TwentyRawLookupsPerRequest(benchmark::State& state) {
     const std::string& sql = clsAccount::feeLookupSql(Dialect::Local);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st, nullptr);
-    const char* codes[] = {"Z1000", "Z2000", "Z3000", "Z4107", "Z4121", "Z5000", "Z2000030", "Z3000030", "Z4107030",
-                           "Z4121030"};
+    const char* codes[] = {"Z1000", "Z2000",    "Z3000",    "Z4107",    "Z4121",
+                           "Z5000", "Z2000030", "Z3000030", "Z4107030", "Z4121030"};
     for (auto _ : state) {
         for (int run = 0; run < 2; ++run)
             for (const char* code : codes) {

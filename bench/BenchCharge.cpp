@@ -25,8 +25,8 @@ const std::string kLines = "A1#1#3#7#급여#내복#120#0#0#21#x#y#$"
                            "A3#1#3#3#100/100#내복#300#0#0#9#x#y#$"
                            "A4#1#3#1#급여#외용#1450#0#0#1#x#y#$"
                            "A5#1#3#7#비급여#내복#210#12#0#14#x#y#$";
-const char* kCodes[] = {"Z1000", "Z2000", "Z3000", "Z4107", "Z4121", "Z5000", "Z2000030", "Z3000030", "Z4107030",
-                        "Z4121030"};
+const char* kCodes[] = {"Z1000", "Z2000",    "Z3000",    "Z4107",    "Z4121",
+                        "Z5000", "Z2000030", "Z3000030", "Z4107030", "Z4121030"};
 
 struct Schedule {
     test::TempDir dir;
@@ -80,9 +80,10 @@ BENCHMARK(BM_TwentyRawLookups);
 
 // Keeps the per-iteration times so the ratio can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        for (const auto& r : runs)
+            times[r.benchmark_name()] = r.GetAdjustedRealTime();
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;

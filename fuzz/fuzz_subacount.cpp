@@ -15,7 +15,7 @@
 namespace {
 
 class Silent : public pelmora::IMessage {
-public:
+  public:
     void information(const std::string&, const std::string&) override {}
     void plain(const std::string&, const std::string&) override {}
     bool question(const std::string&, const std::string&) override { return false; }
@@ -25,12 +25,13 @@ public:
 pelmora::RefConnection& fees() {
     static auto db = [] {
         auto c = pelmora::SqliteConnection::memory();
-        c->executeScript("CREATE TABLE DBF심평원수 (수가코드 TEXT, 수가명 TEXT, 수가단가 REAL, 수가일자 TEXT);"
-                         "INSERT INTO DBF심평원수 VALUES ('Z1000', '약국관리료', 520, '20000101'),"
-                         "('Z2000', '조제기본료', 1360.5, '20000101'), ('Z3000', '복약지도료', 910, '20000101'),"
-                         "('Z4103', '내복약조제료', 1460, '20000101'), ('Z4121', '외용약조제료', 600, '20000101'),"
-                         "('Z5000', '의약품관리료', 560, '20000101'), ('Z2000030', '토요', 410.25, '20000101'),"
-                         "('Z4103030', '토요', 0.0001, '20130101'), ('Z3000', NULL, NULL, '20200101');");
+        c->executeScript(
+            "CREATE TABLE DBF심평원수 (수가코드 TEXT, 수가명 TEXT, 수가단가 REAL, 수가일자 TEXT);"
+            "INSERT INTO DBF심평원수 VALUES ('Z1000', '약국관리료', 520, '20000101'),"
+            "('Z2000', '조제기본료', 1360.5, '20000101'), ('Z3000', '복약지도료', 910, '20000101'),"
+            "('Z4103', '내복약조제료', 1460, '20000101'), ('Z4121', '외용약조제료', 600, '20000101'),"
+            "('Z5000', '의약품관리료', 560, '20000101'), ('Z2000030', '토요', 410.25, '20000101'),"
+            "('Z4103030', '토요', 0.0001, '20130101'), ('Z3000', NULL, NULL, '20200101');");
         return c;
     }();
     static pelmora::SqliteRefConnection cn(*db);

@@ -107,10 +107,13 @@ const std::array<AccountField, 101> kFields = {{
     {"결과_받을금액", &clsAccount::결과_받을금액},
     {"진료비실태상세계산유형", &clsAccount::진료비실태상세계산유형},
     {"진료비실태상세계산요율", &clsAccount::진료비실태상세계산요율},
-    {"진료비실태상세계산소아", &clsAccount::진료비실태상세계산소아},}};
+    {"진료비실태상세계산소아", &clsAccount::진료비실태상세계산소아},
+}};
 } // namespace
 
-std::span<const AccountField> accountFields() { return kFields; }
+std::span<const AccountField> accountFields() {
+    return kFields;
+}
 
 std::string fieldText(const clsAccount& a, const AccountField& f) {
     struct Visitor {

@@ -127,7 +127,9 @@ std::array<std::string, 6> FeeCodes::items(const FeeShape& s) {
     return c;
 }
 
-bool FeeCodes::saturday(const FeeShape& s) { return s.date >= "20131001" && s.afterHours == 5; }
+bool FeeCodes::saturday(const FeeShape& s) {
+    return s.date >= "20131001" && s.afterHours == 5;
+}
 
 std::array<std::string, 4> FeeCodes::saturdayItems(const FeeShape& s) {
     static const std::string kSat = "030";

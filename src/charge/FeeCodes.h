@@ -14,17 +14,17 @@ struct FeeShape {
     std::int16_t external = 0;  // number of external-drug lines
     std::int16_t injection = 0; // number of injection lines
     std::int16_t days = 0;
-    std::int16_t ageClass = 0;   // 1 none, 2 under 6, 3 65 and over
-    std::int16_t afterHours = 0; // 1 normal, 2 night, 3 holiday, 4 late night (child), 5 Saturday
-    std::string date;            // YYYYMMDD, compared as text
-    std::int16_t packAll = 0;    // 1: every line is a pack-unit drug
-    std::int16_t variant = 0;    // 1: the variant codes ("001", "011", "021")
-    std::int16_t narcotics = 0;  // 1: a narcotic is dispensed
+    std::int16_t ageClass = 0;      // 1 none, 2 under 6, 3 65 and over
+    std::int16_t afterHours = 0;    // 1 normal, 2 night, 3 holiday, 4 late night (child), 5 Saturday
+    std::string date;               // YYYYMMDD, compared as text
+    std::int16_t packAll = 0;       // 1: every line is a pack-unit drug
+    std::int16_t variant = 0;       // 1: the variant codes ("001", "011", "021")
+    std::int16_t narcotics = 0;     // 1: a narcotic is dispensed
     std::int16_t selfInjection = 0; // 1: self-administered injection
 };
 
 class FeeCodes {
-public:
+  public:
     // Codes of pharmacy management, basic dispensing, medication guidance,
     // internal dispensing, external dispensing and drug management; "" where
     // the item does not apply.
@@ -39,7 +39,7 @@ public:
     // A code ending in "000" drops it: "Z2000000" is billed as "Z2000".
     static std::string shorten(const std::string& code);
 
-private:
+  private:
     static std::string internalCode(const FeeShape& s, const std::string& suffix);
     static std::string externalCode(const FeeShape& s, const std::string& suffix);
     static std::string drugManagementCode(const FeeShape& s);

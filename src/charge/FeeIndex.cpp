@@ -15,7 +15,8 @@ const char* const kTable = "DBF심평원수";
 const char* const kKeys[] = {"수가코드", "수가일자"};
 
 std::string upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -55,8 +56,9 @@ bool FeeIndex::canIndex(SqliteConnection& db) const {
             return false;
         if (!comparesAsText(type) || upper(collation ? collation : "BINARY") != "BINARY") return false;
     }
-    RecordSet numeric = db.query("SELECT count(*) FROM DBF심평원수 WHERE typeof(수가코드) IN ('integer', 'real') "
-                                 "OR typeof(수가일자) IN ('integer', 'real')");
+    RecordSet numeric =
+        db.query("SELECT count(*) FROM DBF심평원수 WHERE typeof(수가코드) IN ('integer', 'real') "
+                 "OR typeof(수가일자) IN ('integer', 'real')");
     return !numeric.eof() && numeric.field(0).toInt32() == 0;
 }
 
@@ -73,11 +75,13 @@ void FeeIndex::load(SqliteConnection& db) {
     }
     for (auto& [code, entry] : byCode_) {
         auto& rows = entry.rows;
-        std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.date < b.date; });
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const Row& a, const Row& b) { return a.date < b.date; });
         // Two different rows for one date: which one the database returns is
         // its own affair, so it is asked.
         for (std::size_t i = 1; i < rows.size(); ++i)
-            if (rows[i].date == rows[i - 1].date && rows[i].values != rows[i - 1].values) entry.ambiguous = true;
+            if (rows[i].date == rows[i - 1].date && rows[i].values != rows[i - 1].values)
+                entry.ambiguous = true;
     }
     loaded_ = true;
 }

@@ -20,7 +20,7 @@ namespace pelmora {
 class SqliteConnection;
 
 class FeeIndex : public RefConnection {
-public:
+  public:
     explicit FeeIndex(SqliteConnection& db, Dialect dialect = Dialect::Local);
 
     Dialect dialect() const override { return direct_.dialect(); }
@@ -30,7 +30,7 @@ public:
     bool loaded() const { return loaded_; }
     std::size_t codeCount() const { return byCode_.size(); }
 
-private:
+  private:
     struct Row {
         std::string date;
         std::vector<Variant> values; // 수가단가, 수가명, 수가코드, 수가일자

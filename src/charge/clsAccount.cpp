@@ -141,8 +141,10 @@ void clsAccount::compute(const std::string& sPara1, const std::string& sPara2) {
     covered.days = w.coveredDays;
     SubSooGaAcount(covered, w.coveredFees);
 
-    for (const auto& item : w.coveredFees.item) w.coveredFeeTotal += item.amount;
-    for (const auto& item : w.coveredFees.saturday) w.coveredSatTotal += item.amount;
+    for (const auto& item : w.coveredFees.item)
+        w.coveredFeeTotal += item.amount;
+    for (const auto& item : w.coveredFees.saturday)
+        w.coveredSatTotal += item.amount;
     w.coveredFeeTotal += w.coveredSatTotal;
 
     if (w.noFeeForNonCovered != 2) {
@@ -174,7 +176,8 @@ void clsAccount::compute(const std::string& sPara1, const std::string& sPara2) {
 void clsAccount::sumDrugs(Work& w) const {
     for (int c = 0; c < kCoverageCount; ++c) {
         Currency s;
-        for (const Currency& v : w.drug[c]) s += v;
+        for (const Currency& v : w.drug[c])
+            s += v;
         if (c == kNonCovered) s += w.exception;
         w.drugSum[c] = s;
     }

@@ -32,7 +32,7 @@ struct FeeSet {
 };
 
 class clsAccount {
-public:
+  public:
     void SubAcount(std::string sPara1, std::string sPara2, RefConnection& cn);
 
     // Empty or blank values become 0 ("" with EQKind 1); numbers become money
@@ -98,7 +98,7 @@ public:
     double 진료비실태상세계산요율 = 0;
     std::int16_t 진료비실태상세계산소아 = 0;
 
-private:
+  private:
     struct Work; // the working values of one computation (clsAccountShare.cpp)
 
     // A request field read through Nz as money, without the detour through a Variant.

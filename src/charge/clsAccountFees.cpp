@@ -16,7 +16,9 @@ const std::string kFeeSqlTSql = " SELECT TOP 1 수가단가, 수가명, 수가�
 const std::string kFeeSqlLocal = " SELECT 수가단가, 수가명, 수가코드, 수가일자 FROM DBF심평원수 WHERE "
                                  "수가일자 <= ? AND 수가코드= ? ORDER BY 수가일자 DESC LIMIT 1";
 
-void clear(FeeItem& item) { item = FeeItem{}; }
+void clear(FeeItem& item) {
+    item = FeeItem{};
+}
 } // namespace
 
 const std::string& clsAccount::feeLookupSql(Dialect dialect) {
@@ -42,20 +44,24 @@ void clsAccount::price(const std::string& code, const std::string& date, FeeItem
 void clsAccount::SubSooGaAcount(const FeeShape& shape, FeeSet& out) {
     try {
         const auto codes = FeeCodes::items(shape);
-        for (std::size_t i = 0; i < codes.size(); ++i) price(codes[i], shape.date, out.item[i]);
+        for (std::size_t i = 0; i < codes.size(); ++i)
+            price(codes[i], shape.date, out.item[i]);
         if (FeeCodes::saturday(shape)) {
             const auto sat = FeeCodes::saturdayItems(shape);
-            for (std::size_t i = 0; i < sat.size(); ++i) price(sat[i], shape.date, out.saturday[i]);
+            for (std::size_t i = 0; i < sat.size(); ++i)
+                price(sat[i], shape.date, out.saturday[i]);
         }
         const bool noLines = shape.internal == 0 && shape.external == 0 && shape.injection == 0;
         // Injections alone are not dispensed unless the patient injects them
         // himself; only the drug management fee stays.
-        const bool injectionOnly = shape.internal == 0 && shape.external == 0 && shape.injection != 0 &&
-                                   shape.selfInjection != 1;
+        const bool injectionOnly =
+            shape.internal == 0 && shape.external == 0 && shape.injection != 0 && shape.selfInjection != 1;
         if (noLines || injectionOnly) {
-            for (std::size_t i = 0; i < 5; ++i) clear(out.item[i]);
+            for (std::size_t i = 0; i < 5; ++i)
+                clear(out.item[i]);
             if (noLines) clear(out.item[5]);
-            for (auto& s : out.saturday) clear(s);
+            for (auto& s : out.saturday)
+                clear(s);
         }
     } catch (const RuntimeError& e) {
         ShowError("clsAcount:SubSooGaAcount", e);

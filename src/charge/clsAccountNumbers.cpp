@@ -57,16 +57,19 @@ double valOf(const std::string& text) {
         if (c != ' ' && c != '\t') s.push_back(c);
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+        ++i;
     if (i < s.size() && s[i] == '.') {
         ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+            ++i;
     }
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
         if (j < s.size() && s[j] >= '0' && s[j] <= '9') {
-            while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j;
+            while (j < s.size() && s[j] >= '0' && s[j] <= '9')
+                ++j;
             i = j;
         }
     }

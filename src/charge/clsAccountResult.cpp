@@ -62,7 +62,8 @@ void clsAccount::publish(const Work& w) {
         {&백E9_내복_약가, &백E9_외용_약가, &백E9_주사_약가, &백E9_전체_약가},
     };
     for (int c = 0; c < kCoverageCount; ++c) {
-        for (int r = 0; r < kRouteCount; ++r) *drugs[c][r] = w.drug[c][r];
+        for (int r = 0; r < kRouteCount; ++r)
+            *drugs[c][r] = w.drug[c][r];
         *drugs[c][kRouteCount] = w.drugSum[c];
     }
     비보_예외_약가 = w.exception;

@@ -14,7 +14,9 @@ const Currency kWon1200 = Currency::fromWon(1200);
 const Currency kWon10000 = Currency::fromWon(10000);
 const Currency kWon12000 = Currency::fromWon(12000);
 
-bool isVeterans(int ins) { return ins == 6 || ins == 7 || ins == 8 || ins == 22; }
+bool isVeterans(int ins) {
+    return ins == 6 || ins == 7 || ins == 8 || ins == 22;
+}
 
 // The veterans' agency carries 1 − v of the partial-copay drugs.
 double veteransReduction(int ins) {
@@ -31,8 +33,10 @@ double veteransReduction(int ins) {
 }
 
 void clearCoveredFees(FeeSet& covered) {
-    for (auto& item : covered.item) item = FeeItem{};
-    for (auto& item : covered.saturday) item.amount = Currency();
+    for (auto& item : covered.item)
+        item = FeeItem{};
+    for (auto& item : covered.saturday)
+        item.amount = Currency();
 }
 } // namespace
 
@@ -70,7 +74,8 @@ bool clsAccount::applyClass(Work& w) {
         return true;
     }
     case 9: // veterans 100: the agency pays everything, the 100/100 drugs included
-        for (int r = 0; r < kRouteCount; ++r) w.drug[kCovered][r] += w.drug[k100][r];
+        for (int r = 0; r < kRouteCount; ++r)
+            w.drug[kCovered][r] += w.drug[k100][r];
         w.drugSum[kCovered] += w.drugSum[k100];
         w.insuredTotal += w.amount100;
         w.drug[k100] = {};
@@ -113,16 +118,21 @@ bool clsAccount::applyClass(Work& w) {
         w.nonCoveredSat = {};
         w.nonCoveredFeeTotal = w.nonCoveredSatTotal = Currency();
         if (w.noFeeForNonCovered != 2) {
-            for (std::size_t i = 0; i < 6; ++i) w.nonCoveredFee[i] = w.allFees.item[i].amount;
-            for (std::size_t i = 0; i < 4; ++i) w.nonCoveredSat[i] = w.allFees.saturday[i].amount;
-            for (const auto& a : w.nonCoveredSat) w.nonCoveredSatTotal += a;
-            for (const auto& a : w.nonCoveredFee) w.nonCoveredFeeTotal += a;
+            for (std::size_t i = 0; i < 6; ++i)
+                w.nonCoveredFee[i] = w.allFees.item[i].amount;
+            for (std::size_t i = 0; i < 4; ++i)
+                w.nonCoveredSat[i] = w.allFees.saturday[i].amount;
+            for (const auto& a : w.nonCoveredSat)
+                w.nonCoveredSatTotal += a;
+            for (const auto& a : w.nonCoveredFee)
+                w.nonCoveredFeeTotal += a;
             w.nonCoveredFeeTotal += w.nonCoveredSatTotal;
         }
         // Covered, 100/100 and partial-copay drugs are all paid in full by the patient.
         for (int c = 0; c < kCoverageCount; ++c) {
             if (c == kNonCovered) continue;
-            for (int r = 0; r < kRouteCount; ++r) w.drug[kNonCovered][r] += w.drug[c][r];
+            for (int r = 0; r < kRouteCount; ++r)
+                w.drug[kNonCovered][r] += w.drug[c][r];
             w.drug[c] = {};
         }
         sumDrugs(w);
@@ -203,7 +213,8 @@ void clsAccount::partialCopay(Work& w) const {
     static constexpr double kPatientPart[4] = {0.5, 0.8, 0.3, 0.9};
     const int ins = w.insClass;
     Currency groupTotal;
-    for (int g : kGroups) groupTotal += w.drugSum[g];
+    for (int g : kGroups)
+        groupTotal += w.drugSum[g];
     w.partialTotal = truncated10(groupTotal);
 
     Currency shares;
@@ -222,7 +233,8 @@ void clsAccount::partialCopay(Work& w) const {
 
     if (isVeterans(ins)) {
         const double total = w.partialTotal.toDouble();
-        w.partialClaim = Currency::fromDouble(total - total * veteransReduction(ins) - w.partialPatient.toDouble());
+        w.partialClaim =
+            Currency::fromDouble(total - total * veteransReduction(ins) - w.partialPatient.toDouble());
         w.partialVeterans = Currency();
     } else if (ins == 9) {
         w.partialPatient = Currency();

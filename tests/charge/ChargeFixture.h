@@ -13,7 +13,9 @@
 #include <vector>
 
 namespace pelmora {
-inline void PrintTo(const Currency& c, std::ostream* os) { *os << c.toFixed(4); }
+inline void PrintTo(const Currency& c, std::ostream* os) {
+    *os << c.toFixed(4);
+}
 } // namespace pelmora
 
 namespace pelmora::test {
@@ -26,12 +28,14 @@ struct FeeRow {
 };
 
 class FeeTable {
-public:
+  public:
     explicit FeeTable(const std::vector<FeeRow>& rows = {}, bool createTable = true)
         : db_(SqliteConnection::memory()), ref_(*db_) {
         if (createTable)
-            db_->executeScript("CREATE TABLE DBF심평원수 (수가코드 TEXT, 수가명 TEXT, 수가단가 REAL, 수가일자 TEXT)");
-        for (const auto& r : rows) add(r);
+            db_->executeScript(
+                "CREATE TABLE DBF심평원수 (수가코드 TEXT, 수가명 TEXT, 수가단가 REAL, 수가일자 TEXT)");
+        for (const auto& r : rows)
+            add(r);
     }
     void add(const FeeRow& r) {
         db_->execute("INSERT INTO DBF심평원수 VALUES (?, ?, ?, ?)",
@@ -40,7 +44,7 @@ public:
     RefConnection& cn() { return ref_; }
     SqliteConnection& db() { return *db_; }
 
-private:
+  private:
     std::unique_ptr<SqliteConnection> db_;
     SqliteRefConnection ref_;
 };
@@ -48,12 +52,12 @@ private:
 // Header fields in the order of the request.
 struct Header {
     std::string age = "1", afterHours = "1", insClass = "1", rate = "30", noFee = "1", publicHealth = "1",
-                aidExempt = "1", support = "2", date = "20180301", packAll = "0", variant = "2", narcotics = "0",
-                selfInjection = "2";
+                aidExempt = "1", support = "2", date = "20180301", packAll = "0", variant = "2",
+                narcotics = "0", selfInjection = "2";
     std::string text() const {
         std::string s;
-        for (const std::string* f : {&age, &afterHours, &insClass, &rate, &noFee, &publicHealth, &aidExempt, &support,
-                                     &date, &packAll, &variant, &narcotics, &selfInjection})
+        for (const std::string* f : {&age, &afterHours, &insClass, &rate, &noFee, &publicHealth, &aidExempt,
+                                     &support, &date, &packAll, &variant, &narcotics, &selfInjection})
             s += *f + "#";
         return s + "$";
     }
@@ -63,14 +67,15 @@ struct Line {
     std::string days = "3", coverage = "급여", route = "내복", price = "100", diff = "0", pack = "0",
                 quantity = "9";
     std::string text() const {
-        return "A000000001#1#3#" + days + "#" + coverage + "#" + route + "#" + price + "#" + diff + "#" + pack +
-               "#" + quantity + "#x#y#$";
+        return "A000000001#1#3#" + days + "#" + coverage + "#" + route + "#" + price + "#" + diff + "#" +
+               pack + "#" + quantity + "#x#y#$";
     }
 };
 
 inline std::string lines(const std::vector<Line>& ls) {
     std::string s;
-    for (const auto& l : ls) s += l.text();
+    for (const auto& l : ls)
+        s += l.text();
     return s;
 }
 
@@ -81,7 +86,9 @@ inline clsAccount price(const std::string& header, const std::string& body, RefC
     return a;
 }
 
-inline Currency won(std::int64_t w) { return Currency::fromWon(w); }
+inline Currency won(std::int64_t w) {
+    return Currency::fromWon(w);
+}
 
 } // namespace pelmora::test
 

@@ -25,24 +25,26 @@ TEST_P(EngineRound, RoundsOnTheMagnitude) {
         << c.value << " kind " << c.kind << " digits " << c.digits;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EngineRound,
-    testing::Values(
-        // digits 0: half to even whatever the kind
-        RoundCase{2.5, 3, 0, 2}, RoundCase{3.5, 1, 0, 4}, RoundCase{-2.5, 3, 0, -2}, RoundCase{1234.4999, 3, 0, 1234},
-        // truncation to 10 and 100 won
-        RoundCase{12349, 3, 1, 12340}, RoundCase{12349.9, 3, 1, 12340}, RoundCase{2082, 3, 2, 2000},
-        RoundCase{-12349, 3, 1, -12340}, RoundCase{12340, 3, 1, 12340},
-        // half up and up
-        RoundCase{12345, 1, 1, 12350}, RoundCase{12344.9, 1, 1, 12340}, RoundCase{12341, 2, 1, 12350},
-        RoundCase{-12345, 1, 1, -12350},
-        // the double is taken as printed with 15 digits: 8649.999999999999 reads 8650
-        RoundCase{8649.999999999999, 3, 1, 8650}, RoundCase{20000 * 0.7, 3, 1, 14000},
-        RoundCase{12345 * 0.7, 3, 1, 8640},
-        // above the limit: no rounding at the digit
-        RoundCase{1000000000.0, 3, 1, 1000000000}, RoundCase{1000000005.5, 3, 1, 1000000006},
-        // a kind the bills never use gives nothing
-        RoundCase{12345, 7, 1, 0}));
+INSTANTIATE_TEST_SUITE_P(Table, EngineRound,
+                         testing::Values(
+                             // digits 0: half to even whatever the kind
+                             RoundCase{2.5, 3, 0, 2}, RoundCase{3.5, 1, 0, 4}, RoundCase{-2.5, 3, 0, -2},
+                             RoundCase{1234.4999, 3, 0, 1234},
+                             // truncation to 10 and 100 won
+                             RoundCase{12349, 3, 1, 12340}, RoundCase{12349.9, 3, 1, 12340},
+                             RoundCase{2082, 3, 2, 2000}, RoundCase{-12349, 3, 1, -12340},
+                             RoundCase{12340, 3, 1, 12340},
+                             // half up and up
+                             RoundCase{12345, 1, 1, 12350}, RoundCase{12344.9, 1, 1, 12340},
+                             RoundCase{12341, 2, 1, 12350}, RoundCase{-12345, 1, 1, -12350},
+                             // the double is taken as printed with 15 digits: 8649.999999999999 reads 8650
+                             RoundCase{8649.999999999999, 3, 1, 8650}, RoundCase{20000 * 0.7, 3, 1, 14000},
+                             RoundCase{12345 * 0.7, 3, 1, 8640},
+                             // above the limit: no rounding at the digit
+                             RoundCase{1000000000.0, 3, 1, 1000000000},
+                             RoundCase{1000000005.5, 3, 1, 1000000006},
+                             // a kind the bills never use gives nothing
+                             RoundCase{12345, 7, 1, 0}));
 
 TEST(EngineRound, OverflowsPastThirtyTwoBits) {
     clsAccount a;

@@ -13,7 +13,9 @@ using namespace pelmora::test;
 
 namespace {
 
-const std::string& lookupSql() { return clsAccount::feeLookupSql(Dialect::Local); }
+const std::string& lookupSql() {
+    return clsAccount::feeLookupSql(Dialect::Local);
+}
 
 void expectSameAnswers(SqliteConnection& db, FeeIndex& index, const std::vector<std::string>& codes,
                        const std::vector<std::string>& dates) {
@@ -25,7 +27,8 @@ void expectSameAnswers(SqliteConnection& db, FeeIndex& index, const std::vector<
             ASSERT_EQ(a.recordCount(), b.recordCount()) << code << " " << date;
             ASSERT_EQ(a.names(), b.names());
             if (a.eof()) continue;
-            for (int i = 0; i < a.fieldCount(); ++i) EXPECT_EQ(a.field(i), b.field(i)) << code << " " << date;
+            for (int i = 0; i < a.fieldCount(); ++i)
+                EXPECT_EQ(a.field(i), b.field(i)) << code << " " << date;
         }
 }
 
@@ -35,14 +38,16 @@ TEST(FeeIndex, AnswersLikeTheDatabaseOnARealisticSchedule) {
     FeeIndex index(*db);
     ASSERT_TRUE(index.loaded());
     std::vector<std::string> codes;
-    for (const auto& c : everyFeeCode()) codes.push_back(c);
+    for (const auto& c : everyFeeCode())
+        codes.push_back(c);
     std::mt19937 rng(7);
     std::vector<std::string> some;
-    for (int i = 0; i < 60; ++i) some.push_back(codes[rng() % codes.size()]);
+    for (int i = 0; i < 60; ++i)
+        some.push_back(codes[rng() % codes.size()]);
     some.insert(some.end(), {"Z9999", "", "z1000", "Z1000 "});
     expectSameAnswers(*db, index, some,
-                      {"", "2009", "20091231", "20100101", "20100102", "20151001", "20240101", "99999999", "2018-03-01",
-                       "2018０301"});
+                      {"", "2009", "20091231", "20100101", "20100102", "20151001", "20240101", "99999999",
+                       "2018-03-01", "2018０301"});
 }
 
 TEST(FeeIndex, KeysStoredAsNumbersOrOddRowsAnswerLikeTheDatabase) {
@@ -65,8 +70,9 @@ TEST(FeeIndex, TwoDifferentRowsOnOneDateAreLeftToTheDatabase) {
 
 TEST(FeeIndex, NumericKeyColumnsAreLeftToTheDatabase) {
     auto db = SqliteConnection::memory();
-    db->executeScript("CREATE TABLE DBF심평원수 (수가코드 TEXT, 수가명 TEXT, 수가단가 REAL, 수가일자 INTEGER);"
-                      "INSERT INTO DBF심평원수 VALUES ('Z1000', 'a', 520, 20180101);");
+    db->executeScript(
+        "CREATE TABLE DBF심평원수 (수가코드 TEXT, 수가명 TEXT, 수가단가 REAL, 수가일자 INTEGER);"
+        "INSERT INTO DBF심평원수 VALUES ('Z1000', 'a', 520, 20180101);");
     FeeIndex index(*db);
     EXPECT_FALSE(index.loaded());
     expectSameAnswers(*db, index, {"Z1000"}, {"20180101", "20190101", "2"});
@@ -81,8 +87,9 @@ TEST(FeeIndex, NumericKeyColumnsAreLeftToTheDatabase) {
 
 TEST(FeeIndex, CaseInsensitiveCollationIsLeftToTheDatabase) {
     auto db = SqliteConnection::memory();
-    db->executeScript("CREATE TABLE DBF심평원수 (수가코드 TEXT COLLATE NOCASE, 수가명 TEXT, 수가단가 REAL, 수가일자 TEXT);"
-                      "INSERT INTO DBF심평원수 VALUES ('Z1000', 'a', 520, '20180101');");
+    db->executeScript(
+        "CREATE TABLE DBF심평원수 (수가코드 TEXT COLLATE NOCASE, 수가명 TEXT, 수가단가 REAL, 수가일자 TEXT);"
+        "INSERT INTO DBF심평원수 VALUES ('Z1000', 'a', 520, '20180101');");
     FeeIndex index(*db);
     EXPECT_FALSE(index.loaded());
     expectSameAnswers(*db, index, {"z1000"}, {"20180101"});
@@ -107,7 +114,8 @@ TEST(FeeIndex, PricesARequestLikeTheQueries) {
     Header h;
     h.afterHours = "5";
     h.date = "20190105";
-    const std::string body = lines({Line{}, Line{.route = "외용"}, Line{.coverage = "비급여", .route = "주사"}});
+    const std::string body =
+        lines({Line{}, Line{.route = "외용"}, Line{.coverage = "비급여", .route = "주사"}});
     clsAccount a = price(h.text(), body, index), b = price(h.text(), body, fees.cn());
     EXPECT_EQ(a.보험_조제료전체_단가, b.보험_조제료전체_단가);
     EXPECT_EQ(a.보험_약국관리료_단가, won(600));

@@ -35,7 +35,8 @@ std::vector<std::vector<std::string>> readTsv(const fs::path& file) {
         std::vector<std::string> cells;
         std::stringstream ss(line);
         std::string cell;
-        while (std::getline(ss, cell, '\t')) cells.push_back(cell);
+        while (std::getline(ss, cell, '\t'))
+            cells.push_back(cell);
         rows.push_back(cells);
     }
     return rows;
@@ -64,7 +65,8 @@ TEST_P(GoldenCase, GivesTheExpectedFigures) {
         fees.add({r[0], r[1], std::stod(r[2]), r[3]});
     }
     std::map<std::string, std::string> expected;
-    for (const auto& r : readTsv(dir / "expected.tsv")) expected[r.at(0)] = r.size() > 1 ? r[1] : "";
+    for (const auto& r : readTsv(dir / "expected.tsv"))
+        expected[r.at(0)] = r.size() > 1 ? r[1] : "";
 
     RecordingMessage box;
     clsAccount a = price(header, body, fees.cn());
@@ -81,12 +83,11 @@ TEST_P(GoldenCase, GivesTheExpectedFigures) {
     EXPECT_EQ(matched, expected.size()) << "expected.tsv names a variable that does not exist";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, GoldenCase, testing::ValuesIn(caseNames()),
-                         [](const auto& info) {
-                             std::string n = info.param;
-                             for (auto& c : n)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenCase, testing::ValuesIn(caseNames()), [](const auto& info) {
+    std::string n = info.param;
+    for (auto& c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return n;
+});
 
 } // namespace

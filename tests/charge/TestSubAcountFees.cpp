@@ -10,7 +10,7 @@ using namespace pelmora::test;
 namespace {
 
 class Fees : public testing::Test {
-protected:
+  protected:
     RecordingMessage box;
     FeeTable fees{standardFees()};
     Header header;
@@ -54,7 +54,8 @@ TEST_F(Fees, CodeWithoutRowPricesAsZeroWithEmptyCode) {
 }
 
 TEST_F(Fees, FeesCausedByNonCoveredDrugs) {
-    clsAccount a = run({Line{}, Line{.coverage = "비급여", .route = "외용", .price = "300", .quantity = "1"}});
+    clsAccount a =
+        run({Line{}, Line{.coverage = "비급여", .route = "외용", .price = "300", .quantity = "1"}});
     EXPECT_EQ(a.보험_외용조제료_코드, "");
     EXPECT_EQ(a.비보_외용조제료_단가, won(600));
     EXPECT_EQ(a.비보_조제료전체_단가, won(600));
@@ -123,7 +124,7 @@ TEST(FeeLookupFailure, ItemsPricedBeforeTheFailureKeepTheirValues) {
 
 // Records what the engine sends to the central server.
 class RecordingTSql : public RefConnection {
-public:
+  public:
     Dialect dialect() const override { return Dialect::TSql; }
     RecordSet query(const std::string& sql, const std::vector<RefParam>& params) override {
         sent.push_back(sql);
@@ -139,8 +140,9 @@ TEST(FeeLookupText, CentralServerGetsTop1) {
     RecordingTSql cn;
     price(Header{}.text(), lines({Line{}}), cn);
     ASSERT_EQ(cn.sent.size(), 10u); // five items per run; the external fee has no code
-    EXPECT_EQ(cn.sent[0], " SELECT TOP 1 수가단가, 수가명, 수가코드, 수가일자 FROM DBF심평원수 WHERE 수가일자 <= ? "
-                          "AND 수가코드= ? ORDER BY 수가일자 DESC");
+    EXPECT_EQ(cn.sent[0],
+              " SELECT TOP 1 수가단가, 수가명, 수가코드, 수가일자 FROM DBF심평원수 WHERE 수가일자 <= ? "
+              "AND 수가코드= ? ORDER BY 수가일자 DESC");
     ASSERT_EQ(cn.last.size(), 2u);
     EXPECT_EQ(cn.last[0].value, "20180301");
     EXPECT_EQ(cn.last[0].size, 8);
@@ -152,11 +154,13 @@ TEST(FeeLookupText, LocalDialectSaysLimit1AndIsPreparedOnce) {
     RecordingMessage box;
     FeeTable fees(standardFees());
     const auto before = fees.db().preparedCount();
-    for (int i = 0; i < 3; ++i) price(Header{}.text(), lines({Line{}}), fees.cn());
+    for (int i = 0; i < 3; ++i)
+        price(Header{}.text(), lines({Line{}}), fees.cn());
     EXPECT_EQ(fees.db().preparedCount(), before + 1);
-    EXPECT_EQ(clsAccount::feeLookupSql(Dialect::Local),
-              " SELECT 수가단가, 수가명, 수가코드, 수가일자 FROM DBF심평원수 WHERE 수가일자 <= ? AND 수가코드= ? "
-              "ORDER BY 수가일자 DESC LIMIT 1");
+    EXPECT_EQ(
+        clsAccount::feeLookupSql(Dialect::Local),
+        " SELECT 수가단가, 수가명, 수가코드, 수가일자 FROM DBF심평원수 WHERE 수가일자 <= ? AND 수가코드= ? "
+        "ORDER BY 수가일자 DESC LIMIT 1");
 }
 
 } // namespace

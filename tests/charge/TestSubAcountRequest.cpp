@@ -11,7 +11,7 @@ using namespace pelmora::test;
 namespace {
 
 class Request : public testing::Test {
-protected:
+  protected:
     RecordingMessage box;
     FeeTable fees{standardFees()};
     Header header;
@@ -71,23 +71,24 @@ Header withField(void (*f)(Header&)) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailingRequest,
-    testing::Values(
-        Failing{"twelve header pieces", "1#1#1#30#1#1#1#2#20180301#0#2#0", lines({Line{}}),
-                "clsAcount:SubAcount 9 아래 첨자 사용이 잘못되었습니다."},
-        Failing{"Hangul age class", withField([](Header& h) { h.age = "일"; }).text(), lines({Line{}}),
-                "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
-        Failing{"letters in the rate", withField([](Header& h) { h.rate = "30%"; }).text(), lines({Line{}}),
-                "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
-        Failing{"class beyond 16 bits", withField([](Header& h) { h.insClass = "40000"; }).text(), lines({Line{}}),
-                "clsAcount:SubAcount 6 오버플로"},
-        Failing{"days beyond 16 bits", Header{}.text(), lines({Line{.days = "32768"}}),
-                "clsAcount:SubAcount 6 오버플로"},
-        Failing{"letters in a price", Header{}.text(), lines({Line{.price = "12a"}}),
-                "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
-        Failing{"letters in the difference of a non-covered line", Header{}.text(),
-                lines({Line{.coverage = "비급여", .diff = "x"}}), "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
-        Failing{"a line amount beyond 32 bits", Header{}.text(), lines({Line{.price = "100000", .quantity = "30000"}}),
-                "clsAcount:SubAcount 6 오버플로"}),
+    testing::Values(Failing{"twelve header pieces", "1#1#1#30#1#1#1#2#20180301#0#2#0", lines({Line{}}),
+                            "clsAcount:SubAcount 9 아래 첨자 사용이 잘못되었습니다."},
+                    Failing{"Hangul age class", withField([](Header& h) { h.age = "일"; }).text(),
+                            lines({Line{}}), "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
+                    Failing{"letters in the rate", withField([](Header& h) { h.rate = "30%"; }).text(),
+                            lines({Line{}}), "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
+                    Failing{"class beyond 16 bits", withField([](Header& h) { h.insClass = "40000"; }).text(),
+                            lines({Line{}}), "clsAcount:SubAcount 6 오버플로"},
+                    Failing{"days beyond 16 bits", Header{}.text(), lines({Line{.days = "32768"}}),
+                            "clsAcount:SubAcount 6 오버플로"},
+                    Failing{"letters in a price", Header{}.text(), lines({Line{.price = "12a"}}),
+                            "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
+                    Failing{"letters in the difference of a non-covered line", Header{}.text(),
+                            lines({Line{.coverage = "비급여", .diff = "x"}}),
+                            "clsAcount:SubAcount 13 형식이 일치하지 않습니다."},
+                    Failing{"a line amount beyond 32 bits", Header{}.text(),
+                            lines({Line{.price = "100000", .quantity = "30000"}}),
+                            "clsAcount:SubAcount 6 오버플로"}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST_F(Request, SixteenBitFieldsRoundHalfToEven) {
@@ -147,14 +148,16 @@ TEST_F(Request, LinesWithoutDollarOrShortRecordsAreNotLines) {
 TEST_F(Request, SameRequestTwiceGivesTheSameResult) {
     const std::string body = lines({Line{}, Line{.route = "외용"}});
     clsAccount a = run(body), b = run(body);
-    for (Currency clsAccount::*m : {&clsAccount::결과_받을금액, &clsAccount::결과_보험청구액, &clsAccount::보험_조제료전체_단가})
+    for (Currency clsAccount::*m :
+         {&clsAccount::결과_받을금액, &clsAccount::결과_보험청구액, &clsAccount::보험_조제료전체_단가})
         EXPECT_EQ(a.*m, b.*m);
 }
 
 TEST_F(Request, CountersOverflowPastSixteenBits) {
     std::string body;
     const std::string line = "#1#3#1#급여#주사#0#0#0#0#x#y#$";
-    for (int i = 0; i < 32768; ++i) body += line;
+    for (int i = 0; i < 32768; ++i)
+        body += line;
     clsAccount a = run(body);
     ASSERT_EQ(box.boxes.size(), 1u);
     EXPECT_EQ(box.boxes[0].text, "clsAcount:SubAcount 6 오버플로");
@@ -174,7 +177,8 @@ TEST(HostileRequest, GivesAResultOrTheErrorPath) {
         {mb, mb},
         {"1#1#1#30#1#1#1#2#20180301#0#2#0#2#$", std::string("\x00\xff\xfe#\x01$", 6)},
         {"1#1#1#1e308#1#1#1#2#20180301#0#2#0#2#$", "A#1#3#99999999999#급여#내복#1#0#0#1#x#y#$"},
-        {"1#1#1#30#1#1#1#2#20180301#0#2#0#2#$", "A#1#3#3#급여#내복#922337203685477#0#0#922337203685477#x#y#$"}};
+        {"1#1#1#30#1#1#1#2#20180301#0#2#0#2#$",
+         "A#1#3#3#급여#내복#922337203685477#0#0#922337203685477#x#y#$"}};
     for (const auto& [h, l] : requests) {
         RecordingMessage box;
         price(h, l, fees.cn());

@@ -13,11 +13,11 @@ namespace {
 struct ShareCase {
     const char* what;
     std::string insClass, age, rate, date;
-    std::int64_t drugs;    // one covered internal line of this amount
-    std::int64_t patient;  // 결과_본인부담
-    const char* type;      // 진료비실태상세계산유형
-    double shownRate;      // 진료비실태상세계산요율
-    std::int16_t child;    // 진료비실태상세계산소아
+    std::int64_t drugs;   // one covered internal line of this amount
+    std::int64_t patient; // 결과_본인부담
+    const char* type;     // 진료비실태상세계산유형
+    double shownRate;     // 진료비실태상세계산요율
+    std::int16_t child;   // 진료비실태상세계산소아
 };
 
 class PatientShare : public testing::TestWithParam<ShareCase> {};
@@ -63,15 +63,16 @@ INSTANTIATE_TEST_SUITE_P(
         ShareCase{"medical aid at 500", "2", "1", "30", "20180315", 500, 500, "정액", 0, 0},
         ShareCase{"near-poor F", "17", "3", "30", "20180315", 9000, 500, "정액", 0, 0},
         ShareCase{"work accident", "12", "1", "30", "20180315", 9000, 0, "전액", 0, 0},
-        ShareCase{"car insurance pays it all as patient", "14", "1", "30", "20180315", 9005, 9000, "전액", 0, 0},
+        ShareCase{"car insurance pays it all as patient", "14", "1", "30", "20180315", 9005, 9000, "전액", 0,
+                  0},
         ShareCase{"no class chosen", "0", "3", "30", "20180315", 9000, 0, "", 0, 0},
         ShareCase{"wounded veterans", "23", "1", "30", "20180315", 9000, 0, "", 0, 0},
-        ShareCase{"a class past the list is priced as health insurance", "25", "1", "30", "20180315", 6940, 2000,
-                  "정률", 0.3, 0}),
+        ShareCase{"a class past the list is priced as health insurance", "25", "1", "30", "20180315", 6940,
+                  2000, "정률", 0.3, 0}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 
 class Shares : public testing::Test {
-protected:
+  protected:
     RecordingMessage box;
     FeeTable fees;
     Header header;
@@ -124,7 +125,8 @@ TEST_F(Shares, Veterans100PaysTheWholeShareTo) {
     header.insClass = "9";
     header.age = "3";
     header.date = "20190301";
-    clsAccount a = run({Line{.price = "5000", .quantity = "1"}, Line{.coverage = "100/100", .price = "3000", .quantity = "1"}});
+    clsAccount a = run({Line{.price = "5000", .quantity = "1"},
+                        Line{.coverage = "100/100", .price = "3000", .quantity = "1"}});
     EXPECT_EQ(a.결과_본인부담, Currency());
     EXPECT_EQ(a.결과_보험청구액, Currency());
     EXPECT_EQ(a.결과_보훈청구액, won(8000));
@@ -155,11 +157,12 @@ TEST_F(Shares, PharmacistOwnPrescriptionKeepsItsType) {
 TEST_F(Shares, UninsuredChargesEveryDrug) {
     FeeTable priced(standardFees());
     header.insClass = "19";
-    clsAccount a = price(header.text(),
-                         lines({Line{}, Line{.coverage = "100/100", .price = "500", .quantity = "1"},
-                                Line{.coverage = "50/100", .route = "외용", .price = "300", .quantity = "1"},
-                                Line{.coverage = "비급여", .route = "주사", .price = "200", .quantity = "1"}}),
-                         priced.cn());
+    clsAccount a =
+        price(header.text(),
+              lines({Line{}, Line{.coverage = "100/100", .price = "500", .quantity = "1"},
+                     Line{.coverage = "50/100", .route = "외용", .price = "300", .quantity = "1"},
+                     Line{.coverage = "비급여", .route = "주사", .price = "200", .quantity = "1"}}),
+              priced.cn());
     EXPECT_EQ(a.비보_내복_약가, won(1400));
     EXPECT_EQ(a.비보_외용_약가, won(300));
     EXPECT_EQ(a.비보_주사_약가, won(200));
@@ -179,7 +182,8 @@ TEST_F(Shares, SaturdaySurchargeInTheShareBaseByDate) {
     // Fees 4,810 and Saturday 1,120: insured total 10,600 with drugs of 4,670.
     auto share = [&](const char* date, const char* drugs) {
         header.date = date;
-        return price(header.text(), lines({Line{.price = drugs, .quantity = "1"}}), priced.cn()).결과_본인부담;
+        return price(header.text(), lines({Line{.price = drugs, .quantity = "1"}}), priced.cn())
+            .결과_본인부담;
     };
     EXPECT_EQ(share("20140601", "4670"), won(1200)); // 10,600 − 1,120
     EXPECT_EQ(share("20141101", "4670"), won(3100)); // 10,600 − 560 is past 10,000

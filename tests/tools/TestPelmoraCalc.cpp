@@ -35,7 +35,7 @@ std::string slurp(const std::string& file) {
 }
 
 class Calc : public testing::Test {
-protected:
+  protected:
     test::TempDir dir;
     std::string feeDb = dir.file("fees.db");
 
@@ -46,8 +46,8 @@ protected:
 
     static void writeFees(SqliteConnection& db, bool create) {
         if (create) db.executeScript(ReferenceFiles::schema(ReferenceFiles::kFee));
-        for (auto [code, amount] : {std::pair{"Z1000", 680}, {"Z2000", 1480}, {"Z3000", 990}, {"Z4103", 2310},
-                                    {"Z5000", 580}})
+        for (auto [code, amount] :
+             {std::pair{"Z1000", 680}, {"Z2000", 1480}, {"Z3000", 990}, {"Z4103", 2310}, {"Z5000", 580}})
             db.execute("INSERT INTO DBF심평원수 VALUES (?, ?, ?, '20210101')",
                        {code, std::string(code) + " 수가", static_cast<std::int32_t>(amount)});
     }
@@ -57,13 +57,15 @@ protected:
         std::ofstream(in, std::ios::binary) << input;
         pid_t pid = fork();
         if (pid == 0) {
-            int fi = ::open(in.c_str(), O_RDONLY), fo = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+            int fi = ::open(in.c_str(), O_RDONLY),
+                fo = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
                 fe = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             dup2(fi, 0);
             dup2(fo, 1);
             dup2(fe, 2);
             std::vector<char*> argv{const_cast<char*>(kCalc.c_str())};
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
             execv(kCalc.c_str(), argv.data());
             _exit(127);
@@ -82,16 +84,19 @@ TEST_F(Calc, OneRequestGivesEveryNameInOrderThenTheError) {
     EXPECT_EQ(r.out.find('\n'), r.out.size() - 1);
     auto j = nlohmann::ordered_json::parse(r.out);
     std::vector<std::string> keys;
-    for (auto it = j.begin(); it != j.end(); ++it) keys.push_back(it.key());
+    for (auto it = j.begin(); it != j.end(); ++it)
+        keys.push_back(it.key());
     std::vector<std::string> expected;
-    for (const auto& f : accountFields()) expected.push_back(f.name);
+    for (const auto& f : accountFields())
+        expected.push_back(f.name);
     expected.push_back("error");
     EXPECT_EQ(keys, expected);
-    for (const char* piece : {"{\"보험_투약_일수\":3,\"비보_투약_일수\":0,\"보험_약국관리료_코드\":\"Z1000\",",
-                              "\"보험_약국관리료_명칭\":\"Z1000 수가\"", "\"보험_조제료전체_단가\":\"6040.0000\"",
-                              "\"보험_외용조제료_단가\":\"0.0000\"", "\"결과_받을금액\":\"2000.0000\"",
-                              "\"진료비실태상세계산유형\":\"정률\",\"진료비실태상세계산요율\":0.3,"
-                              "\"진료비실태상세계산소아\":0,\"error\":null}\n"})
+    for (const char* piece :
+         {"{\"보험_투약_일수\":3,\"비보_투약_일수\":0,\"보험_약국관리료_코드\":\"Z1000\",",
+          "\"보험_약국관리료_명칭\":\"Z1000 수가\"", "\"보험_조제료전체_단가\":\"6040.0000\"",
+          "\"보험_외용조제료_단가\":\"0.0000\"", "\"결과_받을금액\":\"2000.0000\"",
+          "\"진료비실태상세계산유형\":\"정률\",\"진료비실태상세계산요율\":0.3,"
+          "\"진료비실태상세계산소아\":0,\"error\":null}\n"})
         EXPECT_NE(r.out.find(piece), std::string::npos) << piece;
 }
 
@@ -99,7 +104,8 @@ TEST_F(Calc, NegativeMoneyAndTheRateReadBackExactly) {
     // A longer non-covered internal line prices the all-lines fee at an absent
     // code: the non-covered internal fee comes out negative.
     const std::string header = "1#1#1#33.3#1#1#1#2#20210601#0#2#0#2#$";
-    Outcome r = run({"--ref-db", feeDb, "--header", header, "--lines", kLines + "B#1#3#5#비급여#내복#10#0#0#1#x#y#$"});
+    Outcome r = run(
+        {"--ref-db", feeDb, "--header", header, "--lines", kLines + "B#1#3#5#비급여#내복#10#0#0#1#x#y#$"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"비보_내복조제료_단가\":\"-2310.0000\""), std::string::npos);
     auto j = nlohmann::json::parse(r.out);
@@ -107,7 +113,8 @@ TEST_F(Calc, NegativeMoneyAndTheRateReadBackExactly) {
 }
 
 TEST_F(Calc, AFailedCalculationNamesItsTagAndWritesMessagesToStandardError) {
-    Outcome r = run({"--ref-db", feeDb, "--header", "1#1#보험#30#1#1#1#2#20210601#0#2#0#2#$", "--lines", kLines});
+    Outcome r =
+        run({"--ref-db", feeDb, "--header", "1#1#보험#30#1#1#1#2#20210601#0#2#0#2#$", "--lines", kLines});
     ASSERT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\"결과_받을금액\":\"0.0000\""), std::string::npos);
     EXPECT_NE(r.out.find(",\"error\":\"clsAcount:SubAcount\"}\n"), std::string::npos);
@@ -117,12 +124,13 @@ TEST_F(Calc, AFailedCalculationNamesItsTagAndWritesMessagesToStandardError) {
 TEST_F(Calc, BatchKeepsLinesAlignedAndFlagsInvalidOnes) {
     const std::string good = "{\"header\":\"" + kHeader + "\",\"lines\":\"" + kLines + "\",\"note\":1}";
     Outcome r = run({"--ref-db", feeDb, "--batch", "-"},
-                good + "\n[1,2]\n\n{\"header\":\"" + kHeader + "\"}\n{\"header\":\"x\",\"lines\":7}\nnot json\n" + good +
-                    "\n");
+                    good + "\n[1,2]\n\n{\"header\":\"" + kHeader +
+                        "\"}\n{\"header\":\"x\",\"lines\":7}\nnot json\n" + good + "\n");
     EXPECT_EQ(r.status, 1);
     std::vector<std::string> lines;
     std::stringstream ss(r.out);
-    for (std::string l; std::getline(ss, l);) lines.push_back(l);
+    for (std::string l; std::getline(ss, l);)
+        lines.push_back(l);
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[1], "{\"error\":\"invalid request: not a JSON object\"}");
     EXPECT_EQ(lines[2], "{\"error\":\"invalid request: not valid JSON\"}");

@@ -16,9 +16,13 @@ void CaptureMessage::information(const std::string& text, const std::string& tit
     StderrMessage::information(text, title);
 }
 
-CalcSession::CalcSession(RefConnection& cn) : cn_(cn) { setMessages(&capture_); }
+CalcSession::CalcSession(RefConnection& cn) : cn_(cn) {
+    setMessages(&capture_);
+}
 
-CalcSession::~CalcSession() { setMessages(nullptr); }
+CalcSession::~CalcSession() {
+    setMessages(nullptr);
+}
 
 void CalcSession::price(const std::string& header, const std::string& lines, std::string& out) {
     capture_.reset();

@@ -14,17 +14,17 @@ namespace pelmora::calc {
 // Writes every message to standard error and keeps the tag of the first
 // error report of the current request.
 class CaptureMessage : public StderrMessage {
-public:
+  public:
     void information(const std::string& text, const std::string& title) override;
     void reset() { tag_.reset(); }
     const std::optional<std::string>& tag() const { return tag_; }
 
-private:
+  private:
     std::optional<std::string> tag_;
 };
 
 class CalcSession {
-public:
+  public:
     explicit CalcSession(RefConnection& cn);
     ~CalcSession();
     CalcSession(const CalcSession&) = delete;
@@ -36,7 +36,7 @@ public:
     // Returns false when a line was not a request.
     bool batch(std::istream& in, std::ostream& out);
 
-private:
+  private:
     RefConnection& cn_;
     CaptureMessage capture_;
 };

@@ -48,14 +48,14 @@ int usage(const std::string& why) {
 bool parse(int argc, char** argv, Options& o, std::string& why) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        std::optional<std::string>* target = arg == "--ref-db" ? &o.refDb
-                                             : arg == "--root" ? &o.root
-                                             : arg == "--header" ? &o.header
-                                             : arg == "--lines" ? &o.lines
-                                             : arg == "--batch" ? &o.batch
-                                             : arg == "--odbc" ? &o.odbc
+        std::optional<std::string>* target = arg == "--ref-db"    ? &o.refDb
+                                             : arg == "--root"    ? &o.root
+                                             : arg == "--header"  ? &o.header
+                                             : arg == "--lines"   ? &o.lines
+                                             : arg == "--batch"   ? &o.batch
+                                             : arg == "--odbc"    ? &o.odbc
                                              : arg == "--dialect" ? &o.dialect
-                                                                : nullptr;
+                                                                  : nullptr;
         if (!target) {
             why = "unknown argument " + arg;
             return false;
@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
         return run(o, &link->database(), link->connection());
     } catch (const OdbcError& e) {
         std::cerr << "pelmora-calc: " << e.number() << " "
-                  << (e.diagnostics().empty() ? "" : e.diagnostics().front().sqlState + " ") << e.description()
-                  << "\n";
+                  << (e.diagnostics().empty() ? "" : e.diagnostics().front().sqlState + " ")
+                  << e.description() << "\n";
         return 2;
     } catch (const RuntimeError& e) {
         std::cerr << "pelmora-calc: " << e.number() << " " << e.description() << "\n";
