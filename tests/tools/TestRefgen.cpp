@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -245,6 +246,45 @@ TEST(RefgenRuns, TheSameSeedWritesTheSameData) {
     };
     EXPECT_EQ(digest(7), digest(7));
     EXPECT_NE(digest(7), digest(8));
+}
+
+std::string run(const std::string& command, int& status) {
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) return out;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    status = ::pclose(p);
+    return out;
+}
+
+// The demo root as the run script makes it, priced by the command-line tool.
+TEST(RefgenRuns, TheCommandsWriteAndPriceADemoRoot) {
+    const std::string bin = PELMORA_BINARY_DIR;
+    if (!fs::exists(bin + "/tools/pelmora-calc/pelmora-calc")) GTEST_SKIP() << "pelmora-calc is not built";
+    test::TempDir d;
+    const std::string root = (d.path() / "demo root").string();
+    int status = -1;
+    std::string out =
+        run(bin + "/tools/pelmora-refgen/pelmora-refgen --root '" + root + "' --drugs 100", status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("drug price rows"), std::string::npos) << out;
+    out = run(bin + "/tools/pelmora-calc/pelmora-calc --root '" + root +
+                  "' --header '1#1#1#30#1#1#1#2#20240601#0#2#0#2#$' --lines "
+                  "'641900010#1#1#3#급여#내복#100#0#0#3#0#0#$'",
+              status);
+    ASSERT_EQ(status, 0) << out;
+    EXPECT_NE(out.find("\"보험_조제료전체_단가\":\"6610.0000\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"보험_내복조제료_코드\":\"Z4103\""), std::string::npos) << out;
+
+    out = run(bin + "/tools/pelmora-refgen/pelmora-refgen --drugs 5 2>&1", status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(out.find("--root"), std::string::npos) << out;
+    out = run(bin + "/tools/pelmora-refgen/pelmora-refgen --help", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.find("Published figures"), std::string::npos);
+    EXPECT_NE(out.find("Demo values"), std::string::npos);
 }
 
 TEST(RefgenRuns, BadOptionsWriteNothing) {
