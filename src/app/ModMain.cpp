@@ -35,6 +35,7 @@ int Main(int argc, char** argv) {
     int rc = 1;
     if (RunStartUp(*options, objects, std::cerr)) {
         frmMain window(objects.reference(), objects.LocalMode());
+        window.setStore(objects.CnSqlite.get());
         window.show();
         rc = app.exec();
     }

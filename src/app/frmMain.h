@@ -28,6 +28,8 @@ namespace pelmora {
 
 class KVSp;
 class RefConnection;
+class SqliteConnection;
+class frmDetail;
 
 class frmMain : public QWidget {
 public:
@@ -76,6 +78,11 @@ public:
     void cmd저장_Click();
     void cmd종료_Click();
 
+    // The prescription store the history window lists; without one F3 does nothing.
+    void setStore(SqliteConnection* store) { store_ = store; }
+    // The detailed calculation window while 계산 상세보기 is ticked, else nullptr.
+    frmDetail* detailWindow() const;
+
     // Runs of the calculation that were not held back by bLoading.
     int recalcCount() const { return recalcCount_; }
 
@@ -107,8 +114,12 @@ private:
     QString dispensingDate() const;
     QWidget* pathField(QObject* o) const;
 
+    void showDetail(bool on);
+
     RefConnection& ref_;
     bool localMode_;
+    SqliteConnection* store_ = nullptr;
+    frmDetail* detail_ = nullptr;
     int recalcCount_ = 0;
     bool composing_ = false;
     bool closing_ = false;

@@ -4,6 +4,8 @@
 
 #include "CtFunctions.h"
 #include "KVSp.h"
+#include "frmDetail.h"
+#include "frmList.h"
 #include "util/Clock.h"
 #include "util/Messages.h"
 
@@ -31,9 +33,7 @@ void frmMain::connectHandlers() {
         connect(c, &QComboBox::currentIndexChanged, this, [this] { ProcRecalc(); });
     for (QCheckBox* c : {chk비급여조제료, chk자가투여주사})
         connect(c, &QCheckBox::clicked, this, [this] { ProcRecalc(); });
-    connect(chk계산상세보기, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) ProcRecalc();
-    });
+    connect(chk계산상세보기, &QCheckBox::toggled, this, [this](bool on) { showDetail(on); });
     for (int i = 0; i < 9; ++i)
         connect(opt보험[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) optChosen(i);
@@ -194,6 +194,19 @@ void frmMain::cmd초기화_Click() {
 
 // The history window hands a code over through the tag of lab조제코드.
 void frmMain::cmd조제내역_Click() {
+    if (!store_) return;
+    {
+        frmList list(*store_, this);
+        list.onOpen = [this](const QString& code) {
+            setLab조제코드(code);
+            lab조제코드->setProperty("tag", QStringLiteral("1"));
+        };
+        // A prescription deleted there is no longer stored: the window holds a new one.
+        list.onDeleted = [this](const QString& code) {
+            if (lab조제코드->text() == code) setLab조제코드({});
+        };
+        list.exec();
+    }
     if (lab조제코드->property("tag").toString() != QLatin1String("1")) return;
     lab조제코드->setProperty("tag", QString());
     ProcLoad(lab조제코드->text());
@@ -217,6 +230,7 @@ void frmMain::cmd종료_Click() {
         txt고객명->setFocus(Qt::OtherFocusReason);
         return;
     }
+    showDetail(false);
     closing_ = true;
     close();
     closing_ = false;
@@ -230,7 +244,26 @@ void frmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    showDetail(false);
     event->accept();
+}
+
+} // namespace pelmora
+
+namespace pelmora {
+
+frmDetail* frmMain::detailWindow() const { return detail_ && detail_->isVisible() ? detail_ : nullptr; }
+
+// Ticked: the detail window stands beside this one and the calculation fills it.
+void frmMain::showDetail(bool on) {
+    if (!on) {
+        if (detail_) detail_->close();
+        return;
+    }
+    if (!detail_) detail_ = new frmDetail(this);
+    detail_->placeBeside(*this);
+    detail_->show();
+    ProcRecalc();
 }
 
 } // namespace pelmora

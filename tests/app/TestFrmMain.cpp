@@ -4,7 +4,10 @@
 #include "app/KVSp.h"
 #include "app/ModMain.h"
 #include "app/WinColor.h"
+#include "app/frmList.h"
 #include "app/frmMain.h"
+#include "data/LocalStore.h"
+#include "support/TempDir.h"
 #include "data/RefConnection.h"
 #include "support/RecordingMessage.h"
 #include "support/RefFixture.h"
@@ -326,6 +329,33 @@ private slots:
         QCOMPARE(focused(), w->cmb보험종류1);
         key(Qt::Key_F11);
         QCOMPARE(focused(), w->sp처방);
+    }
+
+    void historyHandsACodeOver() {
+        test::TempDir dir;
+        std::unique_ptr<SqliteConnection> store;
+        QVERIFY(OpenLocalStore(store, dir.file("Pelmo.db")));
+        w->setStore(store.get());
+        QTimer::singleShot(0, this, [] {
+            auto* list = qobject_cast<frmList*>(QApplication::activeModalWidget());
+            QVERIFY(list);
+            list->onOpen("0000000005");
+            list->close();
+        });
+        key(Qt::Key_F3);
+        QCOMPARE(w->lab조제코드->text(), QString("0000000005"));
+        QCOMPARE(w->lab조제코드->property("tag").toString(), QString());
+        QCOMPARE(w->KvLabel[3]->palette().color(QPalette::Window), winColor(12632319));
+    }
+
+    void detailWindowBesideTheMainWindow() {
+        QVERIFY(!w->detailWindow());
+        const int runs = w->recalcCount();
+        QTest::mouseClick(w->chk계산상세보기, Qt::LeftButton, {}, QPoint(6, w->chk계산상세보기->height() / 2));
+        QVERIFY(w->detailWindow());
+        QCOMPARE(w->recalcCount(), runs + 1);
+        QTest::mouseClick(w->chk계산상세보기, Qt::LeftButton, {}, QPoint(6, w->chk계산상세보기->height() / 2));
+        QVERIFY(!w->detailWindow());
     }
 
     void insuranceLists() {
