@@ -90,6 +90,7 @@ void frmMain::selectIndex(QComboBox* combo, int index) {
 void frmMain::ProcClear() {
     bLoading = true;
     bCodeEntry = false;
+    Sp처방->nMode = 0; // Hangul entry follows the code-entry mode
     setLab조제코드({});
     lab조제코드->setProperty("tag", QString());
     txt고객명->clear();

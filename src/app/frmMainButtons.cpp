@@ -1,0 +1,104 @@
+// The buttons of the main window, the history and detail windows, and closing.
+
+#include "frmMain.h"
+
+#include "KVSp.h"
+#include "frmDetail.h"
+#include "frmList.h"
+#include "util/Messages.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
+namespace pelmora {
+
+void frmMain::cmd추가_Click() { ProcAddRow(); }
+
+void frmMain::cmd삭제_Click() {
+    if (Sp처방->cRow() >= 1) {
+        Sp처방->spDelRow();
+        ProcRecalc();
+    }
+    if (Sp처방->MaxRows() > 0) Sp처방->SetFocus();
+    else txt특정기호2->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::cmd초기화_Click() {
+    if (!confirmDiscard()) return;
+    ProcClear();
+    txt고객명->setFocus(Qt::OtherFocusReason);
+}
+
+// The history window hands a code over through the tag of lab조제코드.
+void frmMain::cmd조제내역_Click() {
+    if (!store_) return;
+    {
+        frmList list(*store_, this);
+        list.onOpen = [this](const QString& code) {
+            setLab조제코드(code);
+            lab조제코드->setProperty("tag", QStringLiteral("1"));
+        };
+        // A prescription deleted there is no longer stored: the window holds a new one.
+        list.onDeleted = [this](const QString& code) {
+            if (lab조제코드->text() == code) setLab조제코드({});
+        };
+        list.exec();
+    }
+    if (lab조제코드->property("tag").toString() != QLatin1String("1")) return;
+    lab조제코드->setProperty("tag", QString());
+    ProcLoad(lab조제코드->text());
+}
+
+// The window is reset only when the prescription was really saved.
+void frmMain::cmd저장_Click() {
+    if (messages().question("저장하시겠습니까?", "저장확인")) {
+        if (!ProcSave()) return;
+        ProcClear();
+        txt고객명->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    Sp처방->spGoCell(Sp처방->cRow(), 1);
+}
+
+void frmMain::cmd종료_Click() {
+    if (hasPrescription()) {
+        if (!confirmDiscard()) return;
+        ProcClear();
+        txt고객명->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    showDetail(false);
+    closing_ = true;
+    close();
+    closing_ = false;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    bool lines = false;
+    for (int r = 1; r <= Sp처방->MaxRows() && !lines; ++r)
+        lines = !Sp처방->Cell(r, 1).toText().empty() || !Sp처방->Cell(r, 2).toText().empty();
+    if (!closing_ && lines && !messages().question("저장하지 않은 처방이 있습니다. 종료하시겠습니까?", "종료확인")) {
+        event->ignore();
+        return;
+    }
+    showDetail(false);
+    event->accept();
+}
+
+frmDetail* frmMain::detailWindow() const { return detail_ && detail_->isVisible() ? detail_ : nullptr; }
+
+// Ticked: the detail window stands beside this one and the calculation fills it.
+void frmMain::showDetail(bool on) {
+    if (!on) {
+        if (detail_) detail_->close();
+        return;
+    }
+    if (!detail_) detail_ = new frmDetail(this);
+    detail_->placeBeside(*this);
+    detail_->show();
+    ProcRecalc();
+}
+
+} // namespace pelmora
