@@ -147,15 +147,14 @@ void frmList::cmd조회_Click() {
         if (!list) return; // reported by the store; the grids keep what they showed
         holdLines_ = true;
         list_->bind(std::move(list));
-        holdLines_ = false;
         setListColumns();
-        if (list_->rowCount() == 0) {
-            Sp조제약품->setMaxRows(0);
-            return;
+        if (list_->rowCount() > 0) {
+            sp조제목록->setFocus();
+            sp조제목록->setCurrentIndex(list_->index(0, 0));
         }
-        sp조제목록->setFocus();
-        sp조제목록->setCurrentIndex(list_->index(0, 0));
-        ProcSubDataload();
+        holdLines_ = false;
+        if (list_->rowCount() == 0) Sp조제약품->setMaxRows(0);
+        else ProcSubDataload();
     } catch (const RuntimeError& e) {
         holdLines_ = false;
         ShowError("frmList:cmd조회_Click", e);
