@@ -3,10 +3,10 @@
 // dispensing history window on a store of 1,000,000 prescriptions. Each
 // figure runs until the window has painted what the pharmacist sees.
 
+#include "app/KVSp.h"
 #include "app/frmDrug.h"
 #include "app/frmList.h"
 #include "app/frmListModel.h"
-#include "app/KVSp.h"
 #include "data/LinkDatabase.h"
 #include "data/LocalStore.h"
 #include "data/ReferenceFiles.h"
@@ -42,10 +42,12 @@ const char* const kSyllables[] = {"가", "나", "다", "라", "마", "바", "사
                                   "카", "타", "파", "하", "세", "레", "놀", "린", "졸", "펜",
                                   "록", "신", "민", "론", "틴", "프", "트", "메"};
 const char* const kForms[] = {"정", "캡슐", "시럽", "주", "연고", "크림", "서방정", "산"};
-const char* const kRoutes[] = {"(내복)", "(내복)", "(내복)", "(내복)", "(주사)", "(외용)", "(외용)", "(내복)"};
+const char* const kRoutes[] = {"(내복)", "(내복)", "(내복)", "(내복)",
+                               "(주사)", "(외용)", "(외용)", "(내복)"};
 
 fs::path scratch(const char* what) {
-    fs::path p = fs::temp_directory_path() / ("pelmora-bench-" + std::string(what) + "-" + std::to_string(::getpid()));
+    fs::path p =
+        fs::temp_directory_path() / ("pelmora-bench-" + std::string(what) + "-" + std::to_string(::getpid()));
     fs::create_directories(p);
     return p;
 }
@@ -67,17 +69,19 @@ struct DrugList {
         drugs.begin();
         for (int i = 0; i < kDrugs; ++i) {
             std::string name;
-            for (int s = 2 + static_cast<int>(rng() % 3); s > 0; --s) name += kSyllables[rng() % std::size(kSyllables)];
+            for (int s = 2 + static_cast<int>(rng() % 3); s > 0; --s)
+                name += kSyllables[rng() % std::size(kSyllables)];
             const int form = static_cast<int>(rng() % std::size(kForms));
             name += kForms[form] + std::to_string(5 * (1 + rng() % 100)) + "mg" + kRoutes[form];
-            const std::string maker =
-                std::string(kSyllables[rng() % std::size(kSyllables)]) + kSyllables[rng() % std::size(kSyllables)] + "제약";
+            const std::string maker = std::string(kSyllables[rng() % std::size(kSyllables)]) +
+                                      kSyllables[rng() % std::size(kSyllables)] + "제약";
             for (int p = 0; p < kPeriods; ++p) {
                 const int year = 2012 + p;
-                drugs.execute("INSERT INTO DBF심평원약 VALUES (?,?,?,?,'1정','급여',?,'114','100101ATB','',?,?)",
-                              {std::to_string(600000000 + i * 7), "A" + std::to_string(i), name, maker,
-                               std::int32_t(100 + p * 3 + i % 50), std::to_string(year) + "0101",
-                               p + 1 == kPeriods ? "99991231" : std::to_string(year) + "1231"});
+                drugs.execute(
+                    "INSERT INTO DBF심평원약 VALUES (?,?,?,?,'1정','급여',?,'114','100101ATB','',?,?)",
+                    {std::to_string(600000000 + i * 7), "A" + std::to_string(i), name, maker,
+                     std::int32_t(100 + p * 3 + i % 50), std::to_string(year) + "0101",
+                     p + 1 == kPeriods ? "99991231" : std::to_string(year) + "1231"});
             }
         }
         drugs.execute("INSERT INTO 고시적용일 VALUES ('20260101')");
@@ -105,20 +109,24 @@ struct History {
         const auto t0 = std::chrono::steady_clock::now();
         if (!OpenLocalStore(cn, path)) throw std::runtime_error("no store");
         cn->executeScript("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF;");
-        std::string insert = "INSERT INTO Main(vcPreCd, iMatSn, vcVerSn, vcPreDt, vcPreTm, mMoneyPr, vcHospCd,"
-                             " vcHospNm, vcPatNm, vcPatJumNo, vcPubDtNo) VALUES(?,1,'002',?,'093015',?,?,'행복의원',?,?,?)";
+        std::string insert =
+            "INSERT INTO Main(vcPreCd, iMatSn, vcVerSn, vcPreDt, vcPreTm, mMoneyPr, vcHospCd,"
+            " vcHospNm, vcPatNm, vcPatJumNo, vcPubDtNo) VALUES(?,1,'002',?,'093015',?,?,'행복의원',?,?,?)";
         cn->begin();
         for (int n = 1; n <= kPrescriptions; ++n) {
             cn->execute(insert, {Variant(key(n)), Variant("2024" + key(101 + n % 1200).substr(6)),
-                                 Variant(Currency::fromWon(1000 + n % 50000)), Variant("1234567" + std::to_string(n % 1000)),
+                                 Variant(Currency::fromWon(1000 + n % 50000)),
+                                 Variant("1234567" + std::to_string(n % 1000)),
                                  Variant("환자" + std::to_string(n % 9973)),
                                  Variant("800101" + std::to_string(1000000 + n % 8999999)),
                                  Variant("20240305" + key(n % 99999).substr(5))});
             if (n % 1000 == 0)
                 for (int l = 1; l <= 3; ++l)
-                    cn->execute("INSERT INTO Sub(vcPreCd, vcRxdSn, mRxdPr, iRxdInsSn, iRxdTaxSn, vcDrugCd, vcDrugNm,"
-                                " fQty, iQtyCnt, iQtyDay) VALUES(?,?,120,1,1,?,'타이레놀정500mg',1,3,3)",
-                                {Variant(key(n)), Variant(key(l).substr(7)), Variant("64190001" + std::to_string(l))});
+                    cn->execute(
+                        "INSERT INTO Sub(vcPreCd, vcRxdSn, mRxdPr, iRxdInsSn, iRxdTaxSn, vcDrugCd, vcDrugNm,"
+                        " fQty, iQtyCnt, iQtyDay) VALUES(?,?,120,1,1,?,'타이레놀정500mg',1,3,3)",
+                        {Variant(key(n)), Variant(key(l).substr(7)),
+                         Variant("64190001" + std::to_string(l))});
         }
         cn->commit();
         std::cerr << "store of " << kPrescriptions << " prescriptions built in "

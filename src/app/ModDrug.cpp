@@ -23,8 +23,12 @@ clsYakGa& renewProcessDrug(RefConnection& cn) {
     return *drug();
 }
 
-bool hasProcessDrug() { return drug() != nullptr; }
+bool hasProcessDrug() {
+    return drug() != nullptr;
+}
 
-void releaseProcessDrug() { drug().reset(); }
+void releaseProcessDrug() {
+    drug().reset();
+}
 
 } // namespace pelmora

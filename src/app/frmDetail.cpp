@@ -37,7 +37,8 @@ frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
         Sp약제비->setCell(r, 1, std::string(kRowCaptions[static_cast<std::size_t>(r - 1)]));
     Sp약제비->spCellColor(1, 1, DetailBreakdown::kRows, 1, 0xE0E0E0);
     // Whole won with separators on the screen; the cell keeps the exact amount.
-    for (int c = 2; c <= Sp약제비->MaxCols(); ++c) Sp약제비->spCellType(-1, c, kSpTypeNumber);
+    for (int c = 2; c <= Sp약제비->MaxCols(); ++c)
+        Sp약제비->spCellType(-1, c, kSpTypeNumber);
     sp약제비->verticalHeader()->hide();
     sp약제비->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
@@ -46,7 +47,8 @@ frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     const int rowsHeight = sp약제비->horizontalHeader()->sizeHint().height() +
                            DetailBreakdown::kRows * sp약제비->verticalHeader()->defaultSectionSize();
     int width = 0;
-    for (int c = 0; c < Sp약제비->MaxCols(); ++c) width += sp약제비->columnWidth(c);
+    for (int c = 0; c < Sp약제비->MaxCols(); ++c)
+        width += sp약제비->columnWidth(c);
     resize(width + 16, rowsHeight + 24);
 }
 

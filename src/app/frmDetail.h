@@ -17,7 +17,7 @@ class KVSp;
 
 class frmDetail : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit frmDetail(QWidget* parent = nullptr);
     ~frmDetail() override;
 

@@ -73,7 +73,8 @@ frmDrug::frmDrug(RefConnection& reference, QWidget* parent) : QDialog(parent), r
         if (row >= 1) cmd확인_Click();
     });
     // The window sees every key of its widgets first.
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
     installEventFilter(this);
 }
 
@@ -175,7 +176,8 @@ void frmDrug::cmd조회_Click() {
             setColumns();
         }
         if (Sp상품->MaxRows() > 0) {
-            lab상태->setText(QStringLiteral("자료가 ") + QString::number(count) + QStringLiteral("건 검색되었습니다."));
+            lab상태->setText(QStringLiteral("자료가 ") + QString::number(count) +
+                             QStringLiteral("건 검색되었습니다."));
             Sp상품->spGoCell(1, 1);
             Sp상품->SetFocus();
         } else {
@@ -205,7 +207,9 @@ void frmDrug::cmd확인_Click() {
     accept();
 }
 
-void frmDrug::cmd종료_Click() { reject(); }
+void frmDrug::cmd종료_Click() {
+    reject();
+}
 
 bool frmDrug::windowKey(int key) {
     switch (key) {

@@ -19,7 +19,7 @@ class RefConnection;
 
 class frmDrug : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmDrug(RefConnection& reference, QWidget* parent = nullptr);
     ~frmDrug() override;
 
@@ -40,11 +40,11 @@ public:
     // True once a drug was taken (the dialog's result is then Accepted).
     bool taken() const { return taken_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void buildWidgets();
     void bindGrid();
     void setColumns();

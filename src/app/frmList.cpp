@@ -1,9 +1,9 @@
 #include "frmList.h"
 
 #include "KVSp.h"
-#include "frmListModel.h"
 #include "data/clsMain.h"
 #include "data/clsSub.h"
+#include "frmListModel.h"
 #include "util/Messages.h"
 #include "util/RuntimeError.h"
 
@@ -70,7 +70,8 @@ frmList::frmList(SqliteConnection& store, QWidget* parent)
     connect(cmd삭제, &QPushButton::clicked, this, &frmList::cmd삭제_Click);
     connect(cmd종료, &QPushButton::clicked, this, &frmList::cmd종료_Click);
     // The window sees every key of its widgets first.
-    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
     installEventFilter(this);
 }
 
@@ -96,7 +97,8 @@ void frmList::buildWidgets() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (QPushButton* b : {cmd조회, cmd수정, cmd삭제, cmd종료}) buttons->addWidget(b);
+    for (QPushButton* b : {cmd조회, cmd수정, cmd삭제, cmd종료})
+        buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sp조제목록, 3);
     layout->addWidget(sp조제약품, 2);
@@ -113,7 +115,8 @@ void frmList::setListColumns() {
 // are set again after every load.
 void frmList::setLineColumns() {
     for (int c = 1; c <= static_cast<int>(kLineColumns.size()); ++c) {
-        Sp조제약품->model()->setHeader(c, QString::fromUtf8(kLineColumns[static_cast<std::size_t>(c - 1)].caption));
+        Sp조제약품->model()->setHeader(
+            c, QString::fromUtf8(kLineColumns[static_cast<std::size_t>(c - 1)].caption));
         Sp조제약품->ColWidth(c, kLineColumns[static_cast<std::size_t>(c - 1)].width);
     }
     Sp조제약품->spCellType(-1, 9, kSpTypeNumber);
@@ -153,8 +156,10 @@ void frmList::cmd조회_Click() {
             sp조제목록->setCurrentIndex(list_->index(0, 0));
         }
         holdLines_ = false;
-        if (list_->rowCount() == 0) Sp조제약품->setMaxRows(0);
-        else ProcSubDataload();
+        if (list_->rowCount() == 0)
+            Sp조제약품->setMaxRows(0);
+        else
+            ProcSubDataload();
     } catch (const RuntimeError& e) {
         holdLines_ = false;
         ShowError("frmList:cmd조회_Click", e);
@@ -206,7 +211,9 @@ void frmList::cmd삭제_Click() {
     if (onDeleted) onDeleted(code);
 }
 
-void frmList::cmd종료_Click() { reject(); }
+void frmList::cmd종료_Click() {
+    reject();
+}
 
 bool frmList::windowKey(QObject* watched, int key) {
     switch (key) {

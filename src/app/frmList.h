@@ -20,7 +20,7 @@ class frmListModel;
 
 class frmList : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmList(SqliteConnection& store, QWidget* parent = nullptr);
     ~frmList() override;
 
@@ -46,11 +46,11 @@ public:
     // The 1-based row of the list that is active; 0 for none.
     int activeRow() const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void buildWidgets();
     void setListColumns();
     void setLineColumns();

@@ -11,7 +11,8 @@ namespace pelmora {
 
 namespace {
 const std::array<const char*, frmListModel::kColumns> kCaptions{
-    "조제코드", "조제일자", "조제시간", "수진자성명", "수진자주민번호", "요양기관기호", "요양기관명", "처방전교부번호", "받을금액"};
+    "조제코드",     "조제일자",   "조제시간",       "수진자성명", "수진자주민번호",
+    "요양기관기호", "요양기관명", "처방전교부번호", "받을금액"};
 enum Col { kCode, kDate, kTime, kName, kResident, kHospCd, kHospNm, kPubNo, kMoney };
 
 QString dashedDate(const QString& d) {
@@ -34,7 +35,9 @@ int frmListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_);
 }
 
-int frmListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumns; }
+int frmListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumns;
+}
 
 QString frmListModel::value(int row, int col) const {
     if (!list_ || row < 0 || row >= rows_ || col < 0 || col >= kColumns) return {};

@@ -15,7 +15,7 @@ namespace pelmora {
 
 class frmListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     static constexpr int kColumns = 9;
     // The stored value of a cell, unformatted (the code of column 1, …).
     static constexpr int ValueRole = Qt::UserRole + 1;
@@ -36,7 +36,7 @@ public:
     QString value(int row, int col) const;
     const PagedRecordSet* list() const { return list_.get(); }
 
-private:
+  private:
     std::unique_ptr<PagedRecordSet> list_;
     long rows_ = 0;
 };

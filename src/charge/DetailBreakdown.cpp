@@ -6,7 +6,17 @@ namespace pelmora {
 
 namespace {
 // The items that carry a patient and an insurer share.
-enum Item { k약국관리료, k조제기본료, k복약지도료, k내복조제료, k외용조제료, k약품관리료, k토요가산, k약품비, kItems };
+enum Item {
+    k약국관리료,
+    k조제기본료,
+    k복약지도료,
+    k내복조제료,
+    k외용조제료,
+    k약품관리료,
+    k토요가산,
+    k약품비,
+    kItems
+};
 
 struct Share {
     Currency patient, insurer;
@@ -21,8 +31,9 @@ Currency wholeWonDown(Currency v) {
 }
 
 std::array<Currency, kItems> insured(const clsAccount& a) {
-    return {a.보험_약국관리료_단가, a.보험_조제기본료_단가, a.보험_복약지도료_단가, a.보험_내복조제료_단가,
-            a.보험_외용조제료_단가, a.보험_약품관리료_단가, a.보험_조제료전체_토요가산_단가, a.보험_전체_약가};
+    return {a.보험_약국관리료_단가,          a.보험_조제기본료_단가, a.보험_복약지도료_단가,
+            a.보험_내복조제료_단가,          a.보험_외용조제료_단가, a.보험_약품관리료_단가,
+            a.보험_조제료전체_토요가산_단가, a.보험_전체_약가};
 }
 } // namespace
 
@@ -44,7 +55,8 @@ DetailBreakdown detailBreakdown(const clsAccount& a) {
     } else if (type == "정액") {
         flat = {a.결과_본인부담, a.보험_조제료전체_단가 + a.보험_전체_약가 - a.결과_본인부담};
     } else if (type == "전액") {
-        for (int i = 0; i < kItems; ++i) s[i].insurer = amount[i];
+        for (int i = 0; i < kItems; ++i)
+            s[i].insurer = amount[i];
     } else if (type == "지원금") {
         flat = {a.결과_본인부담 - a.결과_지원금,
                 a.보험_조제료전체_단가 + a.보험_전체_약가 - a.결과_본인부담 + a.결과_지원금};
@@ -52,7 +64,9 @@ DetailBreakdown detailBreakdown(const clsAccount& a) {
         s[k약품비].insurer = a.보험_전체_약가;
     }
     const Share selective{a.결과_백대백미만본인부담, a.결과_백대백미만총액 - a.결과_백대백미만본인부담};
-    auto sum = [&](Item x, Item y) { return Share{s[x].patient + s[y].patient, s[x].insurer + s[y].insurer}; };
+    auto sum = [&](Item x, Item y) {
+        return Share{s[x].patient + s[y].patient, s[x].insurer + s[y].insurer};
+    };
     const std::array<Share, DetailBreakdown::kRows> shares{s[k약품비],
                                                            s[k조제기본료],
                                                            s[k복약지도료],
@@ -61,7 +75,8 @@ DetailBreakdown detailBreakdown(const clsAccount& a) {
                                                            selective,
                                                            flat,
                                                            s[k토요가산]};
-    const std::array<std::optional<Currency>, DetailBreakdown::kRows> fullPaid{a.백백_전체_약가, {}, {}, {}, {}, {}, {}, {}};
+    const std::array<std::optional<Currency>, DetailBreakdown::kRows> fullPaid{
+        a.백백_전체_약가, {}, {}, {}, {}, {}, {}, {}};
     const std::array<std::optional<Currency>, DetailBreakdown::kRows> nonCovered{
         a.비보_전체_약가,
         a.비보_조제기본료_단가,

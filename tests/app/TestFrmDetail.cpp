@@ -25,7 +25,7 @@ DetailBreakdown sample() {
 
 class TestFrmDetail : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(!QFontDatabase::families(QFontDatabase::Korean).isEmpty()); }
 
     void gridHasTheCaptionsOfTheBreakdown() {
@@ -34,14 +34,18 @@ private slots:
         QCOMPARE(w.Sp약제비->MaxRows(), 8);
         QCOMPARE(w.Sp약제비->MaxCols(), 5);
         const QStringList cols{"항목", "본인부담금", "공단부담금", "100:100", "비급여"};
-        for (int c = 1; c <= 5; ++c) QCOMPARE(w.Sp약제비->model()->header(c), cols[c - 1]);
-        const QStringList rows{"약품비", "조제기본료", "복약지도료", "조제료", "관리료", "선별급여", "65세 이상 등 정액", "기타"};
-        for (int r = 1; r <= 8; ++r) QCOMPARE(QString::fromStdString(w.Sp약제비->Cell(r, 1).toText()), rows[r - 1]);
+        for (int c = 1; c <= 5; ++c)
+            QCOMPARE(w.Sp약제비->model()->header(c), cols[c - 1]);
+        const QStringList rows{"약품비", "조제기본료", "복약지도료",        "조제료",
+                               "관리료", "선별급여",   "65세 이상 등 정액", "기타"};
+        for (int r = 1; r <= 8; ++r)
+            QCOMPARE(QString::fromStdString(w.Sp약제비->Cell(r, 1).toText()), rows[r - 1]);
     }
 
     void writesEveryAmountAsMoneyAndClearsEmptyCells() {
         frmDetail w;
-        QAbstractItemModelTester tester(w.Sp약제비->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(w.Sp약제비->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         w.Sp약제비->setCell(6, 5, std::string("stale"));
         w.showBreakdown(sample());
         QCOMPARE(w.Sp약제비->Cell(1, 2).toText(), std::string("1000"));
@@ -53,18 +57,24 @@ private slots:
         // Every call overwrites all 32 cells.
         w.showBreakdown(DetailBreakdown{});
         for (int r = 1; r <= 8; ++r)
-            for (int c = 2; c <= 5; ++c) QCOMPARE(w.Sp약제비->Cell(r, c).toText(), std::string());
+            for (int c = 2; c <= 5; ++c)
+                QCOMPARE(w.Sp약제비->Cell(r, c).toText(), std::string());
     }
 
     void standsBesideTheMainWindowInsideTheScreen_data() {
         QTest::addColumn<QRect>("main");
         QTest::addColumn<QRect>("screen");
         QTest::addColumn<QPoint>("expected");
-        QTest::newRow("room on the right") << QRect(10, 20, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1049, 20);
-        QTest::newRow("pushed back left") << QRect(600, 20, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1500, 20);
-        QTest::newRow("pushed up") << QRect(0, 900, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1039, 820);
-        QTest::newRow("second screen") << QRect(1930, 50, 1040, 700) << QRect(1920, 0, 1920, 1080) << QPoint(2969, 50);
-        QTest::newRow("screen smaller than the window") << QRect(-50, -30, 1040, 700) << QRect(0, 0, 300, 200) << QPoint(0, 0);
+        QTest::newRow("room on the right")
+            << QRect(10, 20, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1049, 20);
+        QTest::newRow("pushed back left")
+            << QRect(600, 20, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1500, 20);
+        QTest::newRow("pushed up") << QRect(0, 900, 1040, 700) << QRect(0, 0, 1920, 1080)
+                                   << QPoint(1039, 820);
+        QTest::newRow("second screen")
+            << QRect(1930, 50, 1040, 700) << QRect(1920, 0, 1920, 1080) << QPoint(2969, 50);
+        QTest::newRow("screen smaller than the window")
+            << QRect(-50, -30, 1040, 700) << QRect(0, 0, 300, 200) << QPoint(0, 0);
     }
     void standsBesideTheMainWindowInsideTheScreen() {
         QFETCH(QRect, main);

@@ -40,9 +40,15 @@ struct Window {
     SqliteRefConnection cn{fx.db(0)};
     std::unique_ptr<frmDrug> w;
     Window() {
-        fx.drug({.code = "641900010", .name = "타이레놀정500mg(내복)", .price = "50", .start = "20200101",
+        fx.drug({.code = "641900010",
+                 .name = "타이레놀정500mg(내복)",
+                 .price = "50",
+                 .start = "20200101",
                  .end = "20231231"})
-            .drug({.code = "641900010", .name = "타이레놀정500mg(내복)", .price = "55", .start = "20240101",
+            .drug({.code = "641900010",
+                   .name = "타이레놀정500mg(내복)",
+                   .price = "55",
+                   .start = "20240101",
                    .oldCode = "A1"})
             .drug({.code = "652100020", .name = "케토톱플라스타(외용)", .price = "300", .maker = "한독"})
             .drug({.code = "670500030", .name = "세파졸린주1g(주사)", .price = "1250"})
@@ -80,7 +86,7 @@ struct Window {
 
 class TestFrmDrug : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() {
         QVERIFY(!QFontDatabase::families(QFontDatabase::Korean).isEmpty());
         Clock::freeze({2025, 1, 15, 10, 0, 0});
@@ -118,7 +124,8 @@ private slots:
         QFETCH(QString, firstCode);
         Window f;
         QVERIFY(f.show());
-        QAbstractItemModelTester tester(f.w->Sp상품->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(f.w->Sp상품->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.search(cls, text);
         QCOMPARE(f.w->Sp상품->MaxRows(), rows);
         if (rows == 0) {
@@ -199,7 +206,8 @@ private slots:
         f.key(Qt::Key_F2);
         QCOMPARE(QApplication::focusWidget(), f.w->txtFind);
         QCOMPARE(f.w->txtFind->selectedText(), QStringLiteral("케토톱"));
-        QVERIFY(f.w->txtFind->palette().color(QPalette::Base) != f.w->sp상품->palette().color(QPalette::Base));
+        QVERIFY(f.w->txtFind->palette().color(QPalette::Base) !=
+                f.w->sp상품->palette().color(QPalette::Base));
         f.key(Qt::Key_F11);
         QCOMPARE(QApplication::focusWidget(), f.w->sp상품);
         f.key(Qt::Key_Escape);

@@ -56,7 +56,9 @@ struct Store {
         }
         return m.PreCd;
     }
-    long count(const char* table) { return cn->query(std::string("select count(*) n from ") + table).field("n").toInt32(); }
+    long count(const char* table) {
+        return cn->query(std::string("select count(*) n from ") + table).field("n").toInt32();
+    }
 };
 
 struct Window {
@@ -67,7 +69,9 @@ struct Window {
         w.activateWindow();
         return QTest::qWaitForWindowActive(&w);
     }
-    QWidget* focused() const { return QApplication::focusWidget() ? QApplication::focusWidget() : const_cast<frmList*>(&w); }
+    QWidget* focused() const {
+        return QApplication::focusWidget() ? QApplication::focusWidget() : const_cast<frmList*>(&w);
+    }
     void key(Qt::Key k) {
         QTest::keyPress(focused(), k);
         QTest::keyRelease(focused(), k);
@@ -82,7 +86,7 @@ struct Window {
 
 class TestFrmList : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { QVERIFY(!QFontDatabase::families(QFontDatabase::Korean).isEmpty()); }
 
     void emptyStoreShowsEmptyGridsAndActionsDoNothing() {
@@ -105,12 +109,15 @@ private slots:
         s.save("홍길동", 2);
         const std::string second = s.save("김영희", 3, "900101-2345678");
         Window f(s);
-        QAbstractItemModelTester tester(f.w.listModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(f.w.listModel(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(f.show());
         QCOMPARE(f.rows(), 2);
         QCOMPARE(f.w.listModel()->columnCount(), 9);
-        QCOMPARE(f.w.listModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("조제코드"));
-        QCOMPARE(f.w.listModel()->headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("받을금액"));
+        QCOMPARE(f.w.listModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("조제코드"));
+        QCOMPARE(f.w.listModel()->headerData(8, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("받을금액"));
         QCOMPARE(f.list(1, 1), QString::fromStdString(second));
         QCOMPARE(f.list(1, 2), QStringLiteral("2024-03-05"));
         QCOMPARE(f.list(1, 3), QStringLiteral("09:05:07"));
@@ -195,7 +202,8 @@ private slots:
         test::RecordingMessage msg;
         msg.answers = {true};
         Window f(s);
-        QAbstractItemModelTester tester(f.w.listModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(f.w.listModel(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(f.show());
         f.w.cmd삭제_Click();
         QCOMPARE(f.rows(), 0);

@@ -12,7 +12,9 @@ using namespace pelmora;
 
 namespace {
 
-Currency won(const char* text) { return Currency::parse(text); }
+Currency won(const char* text) {
+    return Currency::parse(text);
+}
 
 enum Row { r약품비, r조제기본료, r복약지도료, r조제료, r관리료, r선별급여, r정액, r기타 };
 
@@ -101,7 +103,8 @@ TEST_P(FlatLine, SharesOnlyTheFlatAmountLine) {
     EXPECT_EQ(at(b, r정액, 0), GetParam().patient);
     EXPECT_EQ(at(b, r정액, 1), GetParam().insurer);
     for (Row r : {r약품비, r조제기본료, r복약지도료, r조제료, r관리료, r기타})
-        for (int c : {0, 1}) EXPECT_EQ(at(b, r, c), "0") << GetParam().type << " row " << r;
+        for (int c : {0, 1})
+            EXPECT_EQ(at(b, r, c), "0") << GetParam().type << " row " << r;
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, FlatLine,
@@ -116,7 +119,8 @@ TEST(DetailBreakdown, FullAmountLeavesTheInsuredAmountsToTheInsurer) {
     EXPECT_EQ(at(b, r조제료, 1), "1100");
     EXPECT_EQ(at(b, r관리료, 1), "1190");
     EXPECT_EQ(at(b, r기타, 1), "333");
-    for (Row r : {r약품비, r조제기본료, r복약지도료, r조제료, r관리료, r정액, r기타}) EXPECT_EQ(at(b, r, 0), "0");
+    for (Row r : {r약품비, r조제기본료, r복약지도료, r조제료, r관리료, r정액, r기타})
+        EXPECT_EQ(at(b, r, 0), "0");
     EXPECT_EQ(at(b, r정액, 1), "0");
 }
 
@@ -125,7 +129,8 @@ TEST(DetailBreakdown, PharmacistOwnGivesTheDrugTotalToTheInsurerOnly) {
     EXPECT_EQ(at(b, r약품비, 1), "3000");
     EXPECT_EQ(at(b, r약품비, 0), "0");
     for (Row r : {r조제기본료, r복약지도료, r조제료, r관리료, r정액, r기타})
-        for (int c : {0, 1}) EXPECT_EQ(at(b, r, c), "0");
+        for (int c : {0, 1})
+            EXPECT_EQ(at(b, r, c), "0");
 }
 
 // Whatever the type, the selective line and the columns 100:100 and 비급여.
@@ -141,8 +146,10 @@ TEST(DetailBreakdown, SelectiveLineAndOtherColumnsForEveryType) {
         EXPECT_EQ(at(b, r조제료, 3), "90");
         EXPECT_EQ(at(b, r관리료, 3), "70");
         EXPECT_EQ(at(b, r기타, 3), "70");
-        for (Row r : {r조제기본료, r복약지도료, r조제료, r관리료, r선별급여, r정액, r기타}) EXPECT_EQ(at(b, r, 2), "");
-        for (Row r : {r선별급여, r정액}) EXPECT_EQ(at(b, r, 3), "");
+        for (Row r : {r조제기본료, r복약지도료, r조제료, r관리료, r선별급여, r정액, r기타})
+            EXPECT_EQ(at(b, r, 2), "");
+        for (Row r : {r선별급여, r정액})
+            EXPECT_EQ(at(b, r, 3), "");
     }
 }
 
