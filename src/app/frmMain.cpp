@@ -181,13 +181,6 @@ void frmMain::ProcRecalc() {
     }
 }
 
-// Prices the prescription into the result grids; built with the charge engine.
-void frmMain::ProcCalc() {}
-
-bool frmMain::ProcSave() { return false; }
-
-void frmMain::ProcLoad(const QString& code) { setLab조제코드(code); }
-
 void frmMain::setLab조제코드(const QString& code) {
     lab조제코드->setText(code);
     const std::int64_t colour = code.isEmpty() ? 16777152 : code == QLatin1String("0000000000") ? 12648384 : 12632319;

@@ -6,11 +6,15 @@
 // The widgets carry the system's names as object names, so handlers, tests
 // and the documentation speak of the same `txt고객명` and `sp처방`.
 
+#include "charge/ChargeInput.h"
+#include "data/PrescriptionRecord.h"
+
 #include <QWidget>
 
 #include <array>
 #include <functional>
 #include <map>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -29,6 +33,7 @@ namespace pelmora {
 class KVSp;
 class RefConnection;
 class SqliteConnection;
+class clsAccount;
 class frmDetail;
 
 class frmMain : public QWidget {
@@ -70,6 +75,10 @@ public:
     bool ProcSave();
     void ProcLoad(const QString& code);
     void setLab조제코드(const QString& code);
+    // The pricing input as the widgets hold it, and the header and lines the
+    // last run priced.
+    ChargeInput chargeInput() const;
+    const std::pair<std::string, std::string>& lastRequest() const { return lastRequest_; }
 
     void cmd추가_Click();
     void cmd삭제_Click();
@@ -115,12 +124,16 @@ private:
     QWidget* pathField(QObject* o) const;
 
     void showDetail(bool on);
+    void ProcCalcDetail(const clsAccount& account);
+    PrescriptionRecord prescriptionRecord() const;
+    void showRecord(const PrescriptionRecord& p);
 
     RefConnection& ref_;
     bool localMode_;
     SqliteConnection* store_ = nullptr;
     frmDetail* detail_ = nullptr;
     int recalcCount_ = 0;
+    std::pair<std::string, std::string> lastRequest_;
     bool composing_ = false;
     bool closing_ = false;
     std::map<QWidget*, std::function<void()>> enterPath_;

@@ -336,14 +336,21 @@ private slots:
         std::unique_ptr<SqliteConnection> store;
         QVERIFY(OpenLocalStore(store, dir.file("Pelmo.db")));
         w->setStore(store.get());
-        QTimer::singleShot(0, this, [] {
+        PrescriptionRecord stored;
+        stored.pvd조제일자 = "20230306";
+        stored.pvt조제시간 = "10:30:15";
+        stored.lines.emplace_back();
+        stored.lines.back().cell(1) = Variant("645301220");
+        const QString code = QString::fromStdString(stored.Save(*store).PreCd);
+        QVERIFY(!code.isEmpty());
+        QTimer::singleShot(0, this, [code] {
             auto* list = qobject_cast<frmList*>(QApplication::activeModalWidget());
             QVERIFY(list);
-            list->onOpen("0000000005");
+            list->onOpen(code);
             list->close();
         });
         key(Qt::Key_F3);
-        QCOMPARE(w->lab조제코드->text(), QString("0000000005"));
+        QCOMPARE(w->lab조제코드->text(), code);
         QCOMPARE(w->lab조제코드->property("tag").toString(), QString());
         QCOMPARE(w->KvLabel[3]->palette().color(QPalette::Window), winColor(12632319));
     }
