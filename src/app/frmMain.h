@@ -95,6 +95,22 @@ public:
     // Runs of the calculation that were not held back by bLoading.
     int recalcCount() const { return recalcCount_; }
 
+    // Drug grid: finding the drug typed in column 2 and the rules of the line's cells.
+    void ProcDrugRow(int row);
+
+private:
+    void connectDrugGrid();
+    void guarded(const std::function<void()>& handler);
+    void writeDrugRow(int row, class clsYakGa& drug);
+    void emptyDrugRow(int row);
+    void drugGridEnter(int row, int col);
+    void drugGridChange(int col, int row);
+    void drugGridPriceClick(int row);
+    void drugPriceDifference(int row);
+    double drugNumber(int row, int col) const;
+    class Currency drugMoney(int row, int col) const;
+    // End of the drug grid.
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

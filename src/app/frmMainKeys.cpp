@@ -41,6 +41,7 @@ void frmMain::connectHandlers() {
     connect(cmd저장, &QPushButton::clicked, this, [this] { cmd저장_Click(); });
     connect(cmd종료, &QPushButton::clicked, this, [this] { cmd종료_Click(); });
     connect(txt교부번호, &QLineEdit::textEdited, this, [this] { issueNumberEdited(); });
+    connectDrugGrid();
 
     // Input-method mode of each field with focus colours: 1 Latin, 0 Hangul.
     focusMode_ = {{txt고객명, 0},     {txt주민번호, 1},   {txt교부번호, 1}, {txt면허번호, 1},
