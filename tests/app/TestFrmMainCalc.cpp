@@ -96,6 +96,9 @@ class TestFrmMainCalc : public QObject {
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[1].startsWith("####"), qPrintable(lines[1]));
         QCOMPARE(fx->gridDifference(fx->engine()), QString());
+        // A listed "J" code carries the price difference to its twin.
+        price({GridLine{.code = "64000578J", .name = "쌍둥이J정", .price = "450"}});
+        QCOMPARE(text(w()->lastRequest().second).section('#', 7, 7), QString("50"));
         // A narcotic line sets its flag.
         GridLine narcotic = kTylenol;
         narcotic.flag = "마약";

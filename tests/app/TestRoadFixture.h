@@ -46,6 +46,7 @@ class RoadFixture {
         ref.drug({.code = "643900710", .name = "비타민정", .price = "50", .coverage = "비급여"});
         ref.drug({.code = "642100510", .name = "선별정", .price = "300", .coverage = "50/100"});
         ref.drug({.code = "648700010", .name = "연고", .price = "700", .unit = "1g"});
+        ref.drug({.code = "640005780", .name = "쌍둥이정", .price = "500"}); // twin of 64000578J
         fees();
         cn = std::make_unique<SqliteRefConnection>(ref.db(0));
         if (!OpenLocalStore(store, dir.file("Pelmo.db"))) qFatal("store");
