@@ -72,6 +72,19 @@ class TestFrmMainSave : public QObject {
         QCOMPARE(w()->pvd발행일자->date(), QDate(2024, 3, 5));
     }
 
+    void eachNewPrescriptionTakesTheNextKey() {
+        typed({kTylenol, kMucopect});
+        QVERIFY(saved());
+        typed({kMucopect});
+        QVERIFY(saved());
+        RecordSet rs = fx->store->query("select vcPreCd from Main order by vcPreCd");
+        const long first = std::stol(rs.field("vcPreCd").toText());
+        rs.moveNext();
+        QCOMPARE(std::stol(rs.field("vcPreCd").toText()), first + 1);
+        QCOMPARE(one("select group_concat(vcRxdSn) v from (select vcRxdSn from Sub order by vcPreCd, vcRxdSn)"),
+                 std::string("001,002,001"));
+    }
+
     // The store refuses the second line: nothing is stored and the window
     // keeps all it held.
     void aFailedLineWriteLeavesStoreAndWindowAsTheyWere() {
