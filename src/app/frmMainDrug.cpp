@@ -207,9 +207,11 @@ void frmMain::drugGridEnter(int row, int col) {
     // The line is complete.
     if (!noCode && sp.MaxRows() > 0) {
         if (sp.Cell(row, kRoute, 1).toText() == codes::kRoute[0]) {
+            // All four or none: a count past a Long leaves the defaults as they were.
+            const std::int32_t times = toLong(drugNumber(row, kTimes)), days = toLong(drugNumber(row, kDays));
             dLastQty = drugNumber(row, kDose);
-            lLastCnt = toLong(drugNumber(row, kTimes));
-            lLastDay = toLong(drugNumber(row, kDays));
+            lLastCnt = times;
+            lLastDay = days;
             dLastTot = drugNumber(row, kTotal);
         }
         if (drugNumber(row, kTotal) <= 0) {
@@ -245,11 +247,21 @@ void frmMain::drugGridChange(int col, int row) {
         messages().information("투약량, 횟수, 일수는 숫자로 입력해 주세요.", "경고");
         sp.setCell(row, col, Variant(std::int32_t{0}));
     }
-    const double t = drugNumber(row, kDose) * drugNumber(row, kTimes) * drugNumber(row, kDays);
-    if (sp.Cell(row, kPack).toText() == "1") sp.setCell(row, kTotal, Variant(kvfun().NBRound(t, 3, 0)));
-    else sp.setCell(row, kTotal, Variant(t));
-    drugPriceDifference(row);
-    sp.setCell(row, kAmount, Variant(drugMoney(row, kPrice).mul(drugNumber(row, kTotal))));
+    auto totals = [&] {
+        const double t = drugNumber(row, kDose) * drugNumber(row, kTimes) * drugNumber(row, kDays);
+        if (sp.Cell(row, kPack).toText() == "1") sp.setCell(row, kTotal, Variant(kvfun().NBRound(t, 3, 0)));
+        else sp.setCell(row, kTotal, Variant(t));
+        drugPriceDifference(row);
+        sp.setCell(row, kAmount, Variant(drugMoney(row, kPrice).mul(drugNumber(row, kTotal))));
+    };
+    try {
+        totals();
+    } catch (const RuntimeError&) {
+        // A total past what money can hold: the quantity goes, the line stays whole.
+        messages().information("투약량, 횟수, 일수가 너무 큽니다.", "경고");
+        sp.setCell(row, col, Variant(std::int32_t{0}));
+        totals();
+    }
     ProcRecalc();
 }
 

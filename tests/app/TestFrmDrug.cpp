@@ -12,6 +12,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
@@ -253,7 +254,9 @@ class TestFrmDrug : public QObject {
         Window f;
         QVERIFY(f.show());
         f.search(1, QStringLiteral("정"));
-        QVERIFY(f.w->grab().save(QStringLiteral(PELMORA_BINARY_DIR "/frmDrug.png")));
+        const QString dir = QStringLiteral(PELMORA_BINARY_DIR "/screenshots");
+        QDir().mkpath(dir);
+        QVERIFY(f.w->grab().save(dir + QStringLiteral("/frmDrug.png")));
     }
 };
 

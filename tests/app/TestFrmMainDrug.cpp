@@ -403,6 +403,13 @@ private slots:
         QCOMPARE(sp().MaxRows(), 1);
     }
 
+    void quantityPastMoneyIsTakenBack() {
+        addDrug("641900010");
+        enterCell(1, 3, "1e300");
+        QCOMPARE(box->texts(), std::vector<std::string>{"투약량, 횟수, 일수가 너무 큽니다."});
+        QCOMPARE(QStringList({cell(1, 3), cell(1, 6), cell(1, 11)}), QStringList({"0", "0", "0"}));
+    }
+
     void enterInTimesOfAnEmptyLastLineAsksToSave() {
         w->cmd추가_Click();
         box->answers = {false};
