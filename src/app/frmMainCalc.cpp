@@ -22,10 +22,13 @@
 namespace pelmora {
 
 namespace {
-std::string text(const QString& s) { return s.toStdString(); }
+std::string text(const QString& s) {
+    return s.toStdString();
+}
 
 void writeCells(KVSp* sp, const ResultGrid& g) {
-    for (const ResultCell& c : g.cells) sp->setCell(c.row, c.col, 0, c.value);
+    for (const ResultCell& c : g.cells)
+        sp->setCell(c.row, c.col, 0, c.value);
 }
 } // namespace
 
@@ -48,7 +51,8 @@ ChargeInput frmMain::chargeInput() const {
     in.chk계산상세보기 = chk계산상세보기->isChecked();
     for (int r = 1; r <= Sp처방->MaxRows(); ++r) {
         ChargeRow row;
-        for (int c = 1; c <= 16; ++c) row.col(c) = Sp처방->Cell(r, c, 0);
+        for (int c = 1; c <= 16; ++c)
+            row.col(c) = Sp처방->Cell(r, c, 0);
         row.보험구분 = Sp처방->Cell(r, 7, 1).toText();
         row.복용구분 = Sp처방->Cell(r, 8, 1).toText();
         in.sp처방.push_back(std::move(row));

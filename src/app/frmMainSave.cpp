@@ -16,17 +16,25 @@
 namespace pelmora {
 
 namespace {
-std::string text(const QString& s) { return s.toStdString(); }
-QString qtext(const std::string& s) { return QString::fromStdString(s); }
+std::string text(const QString& s) {
+    return s.toStdString();
+}
+QString qtext(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // The text colour of 상한차액 for a coverage index: black for 급여, red for
 // 비급여, blue for 100/100, magenta for the partial-coverage groups.
 std::int64_t differenceColour(int coverage) {
     switch (coverage) {
-    case 0: return 0;
-    case 1: return 255;
-    case 2: return 16711680;
-    default: return 16711935;
+    case 0:
+        return 0;
+    case 1:
+        return 255;
+    case 2:
+        return 16711680;
+    default:
+        return 16711935;
     }
 }
 } // namespace
@@ -73,10 +81,11 @@ bool frmMain::ProcSave() {
 void frmMain::showRecord(const PrescriptionRecord& p) {
     setLab조제코드(qtext(p.lab조제코드));
     pvd조제일자->setDate(QDate::fromString(qtext(p.pvd조제일자), QStringLiteral("yyyyMMdd")));
-    pvt조제시간->setTime(QTime::fromString(qtext(TimeFromPreTm(PreTmFromTime(p.pvt조제시간))),
-                                        QStringLiteral("HH:mm:ss")));
-    const int share = p.본인부담코드.empty() ? CtComboBoxIndexFind(cmb본인부담여부, QStringLiteral("해당없음"))
-                                           : CtComboBoxIndexFind(cmb본인부담여부, qtext(p.본인부담코드));
+    pvt조제시간->setTime(
+        QTime::fromString(qtext(TimeFromPreTm(PreTmFromTime(p.pvt조제시간))), QStringLiteral("HH:mm:ss")));
+    const int share = p.본인부담코드.empty()
+                          ? CtComboBoxIndexFind(cmb본인부담여부, QStringLiteral("해당없음"))
+                          : CtComboBoxIndexFind(cmb본인부담여부, qtext(p.본인부담코드));
     selectIndex(cmb본인부담여부, share < 0 ? 0 : share);
     txt요양기관번호->setText(qtext(p.txt요양기관번호));
     txt요양기관명->setText(qtext(p.txt요양기관명));
@@ -112,8 +121,11 @@ void frmMain::ProcLoad(const QString& code) {
     if (!store_) return;
     PrescriptionRecord p;
     switch (p.Load(*store_, ref_, text(code))) {
-    case PrescriptionRecord::LoadOutcome::NotFound: ProcClear(); break;
-    case PrescriptionRecord::LoadOutcome::Failed: return;
+    case PrescriptionRecord::LoadOutcome::NotFound:
+        ProcClear();
+        break;
+    case PrescriptionRecord::LoadOutcome::Failed:
+        return;
     case PrescriptionRecord::LoadOutcome::Loaded: {
         const bool wasLoading = bLoading;
         bLoading = true;

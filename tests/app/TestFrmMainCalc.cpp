@@ -25,7 +25,9 @@ const GridLine kVitamin{.code = "643900710", .name = "비타민정", .coverage =
 const GridLine kSelective{.code = "642100510", .name = "선별정", .coverage = 3, .price = "300"};
 const GridLine kOintment{.code = "648700010", .name = "연고", .cnt = 1, .day = 1, .route = 1, .price = "700"};
 
-QString text(const std::string& s) { return QString::fromStdString(s); }
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
 } // namespace
 
 class TestFrmMainCalc : public QObject {
@@ -66,10 +68,9 @@ class TestFrmMainCalc : public QObject {
         adult();
         price({kTylenol, kMucopect, kOintment});
         QCOMPARE(text(w()->lastRequest().first), QString("1#1#1#30#1#1#1#2#20230306#0#2#0#2#$"));
-        QCOMPARE(text(w()->lastRequest().second),
-                 QString("645301220#1#3#3#급여#내복#120#0#0#9#120#0#$"
-                         "671802370#0.5#3#3#급여#내복#85#0#0#4.5#85#0#$"
-                         "648700010#1#1#1#급여#외용#700#0#0#1#700#0#$"));
+        QCOMPARE(text(w()->lastRequest().second), QString("645301220#1#3#3#급여#내복#120#0#0#9#120#0#$"
+                                                          "671802370#0.5#3#3#급여#내복#85#0#0#4.5#85#0#$"
+                                                          "648700010#1#1#1#급여#외용#700#0#0#1#700#0#$"));
         QCOMPARE(fx->gridDifference(fx->engine()), QString());
         // Independent of the engine: the drug costs are the line amounts.
         QCOMPARE(text(w()->Sp약가->Cell(1, 2).toText()), QString("1462")); // 1080 + 382.5, cut to whole won
@@ -155,12 +156,15 @@ class TestFrmMainCalc : public QObject {
         QFETCH(int, insClass);
         QFETCH(bool, smallBill);
         QFETCH(QString, type);
-        fx->typeInto(w()->txt주민번호, test::RoadFixture::residentNo(birth.toStdString(), birth.startsWith("20") ? '3' : '1'));
+        fx->typeInto(w()->txt주민번호,
+                     test::RoadFixture::residentNo(birth.toStdString(), birth.startsWith("20") ? '3' : '1'));
         w()->cmb보험종류->setCurrentIndex(insClass);
         w()->chk계산상세보기->click();
         QVERIFY(w()->detailWindow());
-        if (smallBill) price({kTylenol});
-        else price({kTylenol, kVitamin, kSelective, kOintment});
+        if (smallBill)
+            price({kTylenol});
+        else
+            price({kTylenol, kVitamin, kSelective, kOintment});
         const clsAccount a = fx->engine();
         QCOMPARE(text(a.진료비실태상세계산유형), type);
         QCOMPARE(detailDifference(a), QString());

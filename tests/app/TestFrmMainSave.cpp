@@ -81,8 +81,9 @@ class TestFrmMainSave : public QObject {
         const long first = std::stol(rs.field("vcPreCd").toText());
         rs.moveNext();
         QCOMPARE(std::stol(rs.field("vcPreCd").toText()), first + 1);
-        QCOMPARE(one("select group_concat(vcRxdSn) v from (select vcRxdSn from Sub order by vcPreCd, vcRxdSn)"),
-                 std::string("001,002,001"));
+        QCOMPARE(
+            one("select group_concat(vcRxdSn) v from (select vcRxdSn from Sub order by vcPreCd, vcRxdSn)"),
+            std::string("001,002,001"));
     }
 
     // The store refuses the second line: nothing is stored and the window
@@ -96,7 +97,8 @@ class TestFrmMainSave : public QObject {
         QCOMPARE(one("select count(*) v from Main"), std::string("0"));
         QCOMPARE(one("select count(*) v from Sub"), std::string("0"));
         const auto texts = fx->box.texts();
-        QVERIFY(std::find(texts.begin(), texts.end(), "약품을 저장하다 오류가 발생하였습니다.") != texts.end());
+        QVERIFY(std::find(texts.begin(), texts.end(), "약품을 저장하다 오류가 발생하였습니다.") !=
+                texts.end());
         QCOMPARE(w()->Sp처방->MaxRows(), 2);
         QCOMPARE(w()->txt고객명->text(), QString("홍길동"));
         QCOMPARE(fx->받을금액(), amount);

@@ -26,7 +26,8 @@ QStringList figures(const frmMain& w) {
     QStringList out;
     for (KVSp* sp : {w.Sp수가, w.Sp약가, w.Sp계산})
         for (int r = 1; r <= sp->MaxRows(); ++r)
-            for (int c = 2; c <= sp->MaxCols(); ++c) out << QString::fromStdString(sp->Cell(r, c).toText());
+            for (int c = 2; c <= sp->MaxCols(); ++c)
+                out << QString::fromStdString(sp->Cell(r, c).toText());
     return out;
 }
 } // namespace
@@ -82,7 +83,8 @@ class TestRoad : public QObject {
         QFETCH(QString, special);
         QFETCH(int, ageClass);
         QFETCH(int, afterHours);
-        const QString resident = test::RoadFixture::residentNo(birth.toStdString(), birth.startsWith("20") ? '3' : '1');
+        const QString resident =
+            test::RoadFixture::residentNo(birth.toStdString(), birth.startsWith("20") ? '3' : '1');
 
         // Typed and priced.
         fx->typeInto(w()->txt고객명, "홍길동");
@@ -102,7 +104,8 @@ class TestRoad : public QObject {
         // Saved: one header, its lines 001.., and a fresh window.
         save();
         QCOMPARE(count("select count(*) n from Main"), 1L);
-        const QString code = QString::fromStdString(fx->store->query("select vcPreCd from Main").field("vcPreCd").toText());
+        const QString code =
+            QString::fromStdString(fx->store->query("select vcPreCd from Main").field("vcPreCd").toText());
         QCOMPARE(storedLines(code), QStringList({"001 645301220", "002 642100510", "003 648700010"}));
         QCOMPARE(w()->Sp처방->MaxRows(), 0);
         QVERIFY(w()->txt고객명->text().isEmpty());
@@ -142,7 +145,8 @@ class TestRoad : public QObject {
         QCOMPARE(w()->Sp처방->MaxRows(), 2); // what stands in the window is kept, as a new prescription
         save();
         QCOMPARE(count("select count(*) n from Main"), 1L);
-        const QString again = QString::fromStdString(fx->store->query("select vcPreCd from Main").field("vcPreCd").toText());
+        const QString again =
+            QString::fromStdString(fx->store->query("select vcPreCd from Main").field("vcPreCd").toText());
         QCOMPARE(storedLines(again), QStringList({"001 671802370", "002 645301220"}));
     }
 };

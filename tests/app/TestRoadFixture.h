@@ -73,7 +73,8 @@ class RoadFixture {
     void typeInto(QLineEdit* field, const QString& text) {
         field->setFocus();
         field->clear();
-        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        for (QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
         QTest::keyClick(field, Qt::Key_Return);
     }
 
@@ -165,7 +166,8 @@ class RoadFixture {
                         }
         int n = 0;
         ref.db(0).begin();
-        for (const auto& c : codes) ref.fee(c, c + " 수가", std::to_string(100 + ++n), "20200101");
+        for (const auto& c : codes)
+            ref.fee(c, c + " 수가", std::to_string(100 + ++n), "20200101");
         ref.db(0).commit();
     }
 };
