@@ -77,6 +77,11 @@ bool isCodeLetter(QChar c) { return c >= u'A' && c <= u'Z'; }
 void frmMain::connectDrugGrid() {
     connect(Sp처방, &KVSp::KeyDownEnter, this, [this](int row, int col) { guarded([&] { drugGridEnter(row, col); }); });
     connect(Sp처방, &KVSp::Change, this, [this](int col, int row) { guarded([&] { drugGridChange(col, row); }); });
+    // The code column is the grid's own: what is typed there goes on into the
+    // drug name, where a code or a name is looked up.
+    connect(Sp처방, &KVSp::KeyPress, this, [this](int) {
+        if (Sp처방->cCol() == kCode && Sp처방->cRow() >= 1) Sp처방->spGoCell(Sp처방->cRow(), kName);
+    });
     connect(Sp처방, &KVSp::Click, this, [this](int col, int row) {
         if (col == kPrice) guarded([&] { drugGridPriceClick(row); });
     });
