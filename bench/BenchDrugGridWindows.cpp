@@ -46,11 +46,13 @@ struct DrugList {
         drugs.begin();
         for (int i = 0; i < kDrugs; ++i) {
             std::string name;
-            for (int s = 2 + static_cast<int>(rng() % 3); s > 0; --s) name += kSyllables[rng() % std::size(kSyllables)];
+            for (int s = 2 + static_cast<int>(rng() % 3); s > 0; --s)
+                name += kSyllables[rng() % std::size(kSyllables)];
             name += "정(내복)";
             for (int p = 0; p < kPeriods; ++p) {
                 const int year = 2012 + p;
-                drugs.execute("INSERT INTO DBF심평원약 VALUES (?,?,?,'한빛제약','1정','급여',?,'114','100101ATB','',?,?)",
+                drugs.execute("INSERT INTO DBF심평원약 VALUES "
+                              "(?,?,?,'한빛제약','1정','급여',?,'114','100101ATB','',?,?)",
                               {std::to_string(600000000 + i * 7), "A" + std::to_string(i), name,
                                std::int32_t(100 + p * 3 + i % 50), std::to_string(year) + "0101",
                                p + 1 == kPeriods ? "99991231" : std::to_string(year) + "1231"});

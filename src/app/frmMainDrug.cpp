@@ -7,8 +7,8 @@
 #include "CodeTables.h"
 #include "KVSp.h"
 #include "ModDrug.h"
-#include "frmDrug.h"
 #include "data/clsYakGa.h"
+#include "frmDrug.h"
 #include "util/KVFun.h"
 #include "util/Messages.h"
 #include "util/NumericText.h"
@@ -27,17 +27,21 @@ namespace pelmora {
 
 namespace {
 constexpr int kCode = 1, kName = 2, kDose = 3, kTimes = 4, kDays = 5, kTotal = 6, kCoverage = 7, kRoute = 8,
-              kUnit = 9, kPrice = 10, kAmount = 11, kLastName = 12, kPack = 13, kMaxPrice = 14, kDifference = 15,
-              kSubstitute = 16;
+              kUnit = 9, kPrice = 10, kAmount = 11, kLastName = 12, kPack = 13, kMaxPrice = 14,
+              kDifference = 15, kSubstitute = 16;
 constexpr int kCovered = 0, kNonCovered = 1;
 
 // The text colour of the price difference for each coverage index.
 std::int64_t coverageColour(int coverage) {
     switch (coverage) {
-    case 0: return 0;         // 급여: black
-    case 1: return 255;       // 비급여: red
-    case 2: return 16711680;  // 100/100: blue
-    default: return 16711935; // the reduced shares: magenta
+    case 0:
+        return 0; // 급여: black
+    case 1:
+        return 255; // 비급여: red
+    case 2:
+        return 16711680; // 100/100: blue
+    default:
+        return 16711935; // the reduced shares: magenta
     }
 }
 
@@ -71,12 +75,16 @@ Currency priceAnswer(const std::string& answer) {
     return Currency::tryParse(t).value_or(Currency::fromDouble(*d));
 }
 
-bool isCodeLetter(QChar c) { return c >= u'A' && c <= u'Z'; }
+bool isCodeLetter(QChar c) {
+    return c >= u'A' && c <= u'Z';
+}
 } // namespace
 
 void frmMain::connectDrugGrid() {
-    connect(Sp처방, &KVSp::KeyDownEnter, this, [this](int row, int col) { guarded([&] { drugGridEnter(row, col); }); });
-    connect(Sp처방, &KVSp::Change, this, [this](int col, int row) { guarded([&] { drugGridChange(col, row); }); });
+    connect(Sp처방, &KVSp::KeyDownEnter, this,
+            [this](int row, int col) { guarded([&] { drugGridEnter(row, col); }); });
+    connect(Sp처방, &KVSp::Change, this,
+            [this](int col, int row) { guarded([&] { drugGridChange(col, row); }); });
     // The code column is the grid's own: what is typed there goes on into the
     // drug name, where a code or a name is looked up.
     connect(Sp처방, &KVSp::KeyPress, this, [this](int) {
@@ -143,8 +151,10 @@ void frmMain::ProcDrugRow(int row) {
     // The search window replaces the drug object when a drug is taken there.
     clsYakGa& drug = processDrug(ref_);
     if (Sp처방->cRow() >= 1) {
-        if (drug.FindResult) writeDrugRow(row, drug);
-        else emptyDrugRow(row);
+        if (drug.FindResult)
+            writeDrugRow(row, drug);
+        else
+            emptyDrugRow(row);
     }
     releaseProcessDrug();
 }
@@ -170,7 +180,8 @@ void frmMain::writeDrugRow(int row, clsYakGa& d) {
         const std::string name = d.vcYakNm;
         d.RecordSelectBibo();
         price = d.FindResult ? d.mYakPr : Currency{};
-        price = priceAnswer(messages().input(name + " 약품의 단가를 입력하십시오.", "단가입력", price.toText()));
+        price =
+            priceAnswer(messages().input(name + " 약품의 단가를 입력하십시오.", "단가입력", price.toText()));
         maxPrice = Currency{};
     }
     sp.setCell(row, kPrice, Variant(price));
@@ -183,7 +194,8 @@ void frmMain::writeDrugRow(int row, clsYakGa& d) {
 
 void frmMain::emptyDrugRow(int row) {
     KVSp& sp = *Sp처방;
-    for (int c : {kCode, kName, kUnit, kLastName, kSubstitute}) sp.setCell(row, c, Variant(""));
+    for (int c : {kCode, kName, kUnit, kLastName, kSubstitute})
+        sp.setCell(row, c, Variant(""));
     for (int c : {kDose, kTimes, kDays, kTotal, kPrice, kAmount, kPack, kMaxPrice, kDifference})
         sp.setCell(row, c, Variant(std::int32_t{0}));
     sp.setCell(row, kCoverage, 2, Variant(std::int16_t{1}));
@@ -254,8 +266,10 @@ void frmMain::drugGridChange(int col, int row) {
     }
     auto totals = [&] {
         const double t = drugNumber(row, kDose) * drugNumber(row, kTimes) * drugNumber(row, kDays);
-        if (sp.Cell(row, kPack).toText() == "1") sp.setCell(row, kTotal, Variant(kvfun().NBRound(t, 3, 0)));
-        else sp.setCell(row, kTotal, Variant(t));
+        if (sp.Cell(row, kPack).toText() == "1")
+            sp.setCell(row, kTotal, Variant(kvfun().NBRound(t, 3, 0)));
+        else
+            sp.setCell(row, kTotal, Variant(t));
         drugPriceDifference(row);
         sp.setCell(row, kAmount, Variant(drugMoney(row, kPrice).mul(drugNumber(row, kTotal))));
     };
@@ -280,8 +294,9 @@ void frmMain::drugPriceDifference(int row) {
         sp.setCell(row, kDifference, Variant(std::int32_t{0}));
         sp.setCell(row, kPrice, Variant(maxPrice));
     } else {
-        sp.setCell(row, kDifference,
-                   Variant(kvfun().NBRound((maxPrice - price).toDouble() * 0.7 * drugNumber(row, kTotal), 1, 0)));
+        sp.setCell(
+            row, kDifference,
+            Variant(kvfun().NBRound((maxPrice - price).toDouble() * 0.7 * drugNumber(row, kTotal), 1, 0)));
     }
 }
 
@@ -289,8 +304,8 @@ void frmMain::drugGridPriceClick(int row) {
     KVSp& sp = *Sp처방;
     if (row < 1 || row > sp.MaxRows() || sp.Cell(row, kCoverage, 2).toInt16() != kCovered) return;
     const std::string answer =
-        messages().input(sp.Cell(row, kName).toText() + "\r\n\r\n약품의 가중평균가를 입력하십시오.", "가중평균가",
-                         drugMoney(row, kPrice).toText());
+        messages().input(sp.Cell(row, kName).toText() + "\r\n\r\n약품의 가중평균가를 입력하십시오.",
+                         "가중평균가", drugMoney(row, kPrice).toText());
     if (trimSpaces(answer).empty()) return;
     sp.setCell(row, kPrice, Variant(priceAnswer(answer)));
     drugPriceDifference(row);

@@ -30,7 +30,9 @@ using namespace pelmora;
 using test::DrugRow;
 
 namespace {
-QWidget* focused() { return QApplication::focusWidget(); }
+QWidget* focused() {
+    return QApplication::focusWidget();
+}
 
 void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
     // The press may close the editor or a window that held the focus.
@@ -41,7 +43,8 @@ void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
 
 // Hangul cannot go through keyClicks; every character goes as the text of a key.
 void type(const QString& text) {
-    for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    for (QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 // What the search window was opened with.
@@ -69,7 +72,9 @@ class TestFrmMainDrug : public QObject {
     std::function<bool(frmDrug&)> answer;
 
     KVSp& sp() { return *w->Sp처방; }
-    QString cell(int r, int c, int kind = 0) { return QString::fromStdString(sp().Cell(r, c, kind).toText()); }
+    QString cell(int r, int c, int kind = 0) {
+        return QString::fromStdString(sp().Cell(r, c, kind).toText());
+    }
     int combo(int r, int c) { return sp().Cell(r, c, 2).toInt16(); }
 
     // Types into a cell of the grid and presses Enter there.
@@ -98,7 +103,7 @@ class TestFrmMainDrug : public QObject {
         QTest::mouseClick(w->sp처방->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         ApplyAppLook(*qobject_cast<QApplication*>(QCoreApplication::instance()));
         QVERIFY(!QFontDatabase::families(QFontDatabase::Korean).isEmpty());
@@ -111,13 +116,30 @@ private slots:
             .drug({.code = "641900010", .name = "타이레놀정500mg(내복)", .price = "100"})
             .drug({.code = "652100020", .name = "케토톱플라스타(외용)", .price = "300", .unit = "1매"})
             .drug({.code = "A12345678", .name = "베아제정(내복)", .price = "80"})
-            .drug({.code = "645000010", .name = "훼스탈플러스정(내복)", .price = "120", .start = "20200101", .end = "20221231"})
+            .drug({.code = "645000010",
+                   .name = "훼스탈플러스정(내복)",
+                   .price = "120",
+                   .start = "20200101",
+                   .end = "20221231"})
             .drug({.code = "645000010", .name = "훼스탈플러스정(내복)", .price = "120", .start = "20230101"})
-            .drug({.code = "670000030", .name = "무코스타정(내복)", .price = "70", .start = "20200101", .end = "20201231"})
+            .drug({.code = "670000030",
+                   .name = "무코스타정(내복)",
+                   .price = "70",
+                   .start = "20200101",
+                   .end = "20201231"})
             .drug({.code = "670000030", .name = "무코스타정(내복)", .price = "75", .start = "20210101"})
             .drug({.code = "688000010", .name = "포장가루약(내복)", .price = "40", .unit = "1포"})
-            .drug({.code = "699000010", .name = "비타민주사(주사)", .price = "500", .start = "20200101", .end = "20221231", .coverage = "비급여"})
-            .drug({.code = "699000010", .name = "비타민주사(주사)", .price = "700", .start = "20230101", .coverage = "비급여"})
+            .drug({.code = "699000010",
+                   .name = "비타민주사(주사)",
+                   .price = "500",
+                   .start = "20200101",
+                   .end = "20221231",
+                   .coverage = "비급여"})
+            .drug({.code = "699000010",
+                   .name = "비타민주사(주사)",
+                   .price = "700",
+                   .start = "20230101",
+                   .coverage = "비급여"})
             .pack("688000010");
         ref = std::make_unique<SqliteRefConnection>(fx->db(0));
         box = std::make_unique<test::RecordingMessage>();
@@ -160,10 +182,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("name");
-        QTest::newRow("nine digits") << "641900010" << "641900010" << "타이레놀정500mg(내복)";
-        QTest::newRow("eight digits") << "41900010" << "641900010" << "타이레놀정500mg(내복)";
-        QTest::newRow("letter code") << "A12345678" << "A12345678" << "베아제정(내복)";
-        QTest::newRow("lower case") << "a12345678" << "A12345678" << "베아제정(내복)";
+        QTest::newRow("nine digits") << "641900010"
+                                     << "641900010"
+                                     << "타이레놀정500mg(내복)";
+        QTest::newRow("eight digits") << "41900010"
+                                      << "641900010"
+                                      << "타이레놀정500mg(내복)";
+        QTest::newRow("letter code") << "A12345678"
+                                     << "A12345678"
+                                     << "베아제정(내복)";
+        QTest::newRow("lower case") << "a12345678"
+                                    << "A12345678"
+                                    << "베아제정(내복)";
     }
     void codeLookedUpDirectly() {
         QFETCH(QString, typed);
@@ -231,7 +261,8 @@ private slots:
         QTest::newRow("ten digits") << "6419000100" << 0 << "6419000100";
         QTest::newRow("unknown code") << "B99999999" << 0 << "B99999999";
         QTest::newRow("quotes and SQL") << "타이' OR '1'='1" << 1 << "타이` OR `1`=`1";
-        QTest::newRow("statement") << "x'; DROP TABLE DBF심평원약; --" << 1 << "X`; DROP TABLE DBF심평원약; --";
+        QTest::newRow("statement") << "x'; DROP TABLE DBF심평원약; --" << 1
+                                   << "X`; DROP TABLE DBF심평원약; --";
     }
     void foundNowhereEmptiesTheLine() {
         QFETCH(int, cls);
@@ -249,8 +280,10 @@ private slots:
         QCOMPARE(searches[0].cls, cls);
         QCOMPARE(searches[0].text, searched);
         QCOMPARE(status, QString("검색된 자료가 없습니다."));
-        for (int c : {1, 2, 9, 12, 16}) QCOMPARE(cell(1, c), QString());
-        for (int c : {3, 4, 5, 6, 10, 11, 13, 14, 15}) QCOMPARE(cell(1, c), QString("0"));
+        for (int c : {1, 2, 9, 12, 16})
+            QCOMPARE(cell(1, c), QString());
+        for (int c : {3, 4, 5, 6, 10, 11, 13, 14, 15})
+            QCOMPARE(cell(1, c), QString("0"));
         QCOMPARE(combo(1, 7), 1);
         QCOMPARE(combo(1, 8), 1);
         QVERIFY(box->boxes.empty());
@@ -278,9 +311,11 @@ private slots:
         type("645000010"); // typed on the code, it goes into the name
         key(Qt::Key_Return);
         QCOMPARE(cell(2, 1), QString("645000010"));
-        QCOMPARE(QStringList({cell(2, 3), cell(2, 4), cell(2, 5), cell(2, 6)}), QStringList({"2", "3", "5", "30"}));
+        QCOMPARE(QStringList({cell(2, 3), cell(2, 4), cell(2, 5), cell(2, 6)}),
+                 QStringList({"2", "3", "5", "30"}));
         addDrug("652100020"); // external: always one of everything
-        QCOMPARE(QStringList({cell(2 + 1, 3), cell(3, 4), cell(3, 5), cell(3, 6)}), QStringList({"1", "1", "1", "1"}));
+        QCOMPARE(QStringList({cell(2 + 1, 3), cell(3, 4), cell(3, 5), cell(3, 6)}),
+                 QStringList({"1", "1", "1", "1"}));
         QCOMPARE(combo(3, 8), 1);
         QCOMPARE(cell(3, 9), QString("1매"));
     }
@@ -299,9 +334,15 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("days");
         QTest::addColumn<QString>("total");
-        QTest::newRow("7.5 to 8") << "688000010" << "5" << "8";
-        QTest::newRow("4.5 to 4") << "688000010" << "3" << "4";
-        QTest::newRow("no pack unit") << "641900010" << "5" << "7.5";
+        QTest::newRow("7.5 to 8") << "688000010"
+                                  << "5"
+                                  << "8";
+        QTest::newRow("4.5 to 4") << "688000010"
+                                  << "3"
+                                  << "4";
+        QTest::newRow("no pack unit") << "641900010"
+                                      << "5"
+                                      << "7.5";
     }
     void packUnitTotals() {
         QFETCH(QString, code);
@@ -319,10 +360,18 @@ private slots:
         QTest::addColumn<QString>("weighted");
         QTest::addColumn<QString>("price");
         QTest::addColumn<QString>("difference");
-        QTest::newRow("below the maximum") << 1 << "100" << "100" << "420";
-        QTest::newRow("above the maximum") << 1 << "150" << "120" << "0";
-        QTest::newRow("class 6") << 6 << "100" << "100" << "0";
-        QTest::newRow("no number") << 1 << "백원" << "0" << "2520";
+        QTest::newRow("below the maximum") << 1 << "100"
+                                           << "100"
+                                           << "420";
+        QTest::newRow("above the maximum") << 1 << "150"
+                                           << "120"
+                                           << "0";
+        QTest::newRow("class 6") << 6 << "100"
+                                 << "100"
+                                 << "0";
+        QTest::newRow("no number") << 1 << "백원"
+                                   << "0"
+                                   << "2520";
     }
     void priceDifference() {
         QFETCH(int, insClass);
@@ -335,7 +384,8 @@ private slots:
         clickCell(1, 10);
         QCOMPARE(box->boxes.size(), std::size_t(1));
         QCOMPARE(box->boxes[0].title, std::string("가중평균가"));
-        QCOMPARE(box->boxes[0].text, std::string("훼스탈플러스정(내복)\r\n\r\n약품의 가중평균가를 입력하십시오."));
+        QCOMPARE(box->boxes[0].text,
+                 std::string("훼스탈플러스정(내복)\r\n\r\n약품의 가중평균가를 입력하십시오."));
         enterCell(1, 3, "1");
         enterCell(1, 4, "3");
         enterCell(1, 5, "10");
@@ -362,7 +412,8 @@ private slots:
     void nonCoveredPricePrompt() {
         QFETCH(QStringList, answers);
         QFETCH(QString, price);
-        for (const QString& a : answers) box->inputs.push_back(a.toStdString());
+        for (const QString& a : answers)
+            box->inputs.push_back(a.toStdString());
         addDrug("699000010");
         QCOMPARE(box->boxes.size(), std::size_t(1));
         QCOMPARE(box->boxes[0].title, std::string("단가입력"));
@@ -456,7 +507,8 @@ private slots:
     void screenshotWithFiveTypedLines() {
         w->resize(1280, 800);
         box->inputs = {"650"};
-        for (const char* code : {"641900010", "45000010", "652100020", "699000010"}) addDrug(code);
+        for (const char* code : {"641900010", "45000010", "652100020", "699000010"})
+            addDrug(code);
         enterCell(1, 3, "2");
         answer = takeFirst;
         addDrug("무코스타");
