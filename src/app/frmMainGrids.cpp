@@ -34,7 +34,12 @@ void resultGrid(KVSp* sp, const std::vector<const char*>& headers, const std::ve
     QTableView* v = sp->SpSet();
     v->verticalHeader()->hide();
     v->setFocusPolicy(Qt::NoFocus);
-    v->horizontalHeader()->setStretchLastSection(true);
+    // Captions keep their width; the amount columns share what is left, so
+    // every column stays in view whatever the font (no horizontal scroll bar
+    // may hide the last row).
+    v->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    v->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+    v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     v->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Every row in view, nothing more.
     v->setFixedHeight(v->horizontalHeader()->sizeHint().height() + sp->MaxRows() * v->verticalHeader()->defaultSectionSize() +
