@@ -3,6 +3,7 @@
 // entry is its code: the calculation reads the indices and saving stores them.
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 namespace pelmora::codes {
@@ -37,6 +38,10 @@ extern const std::array<const char*, 3> kAgeClass;   // cmb연령
 // The drug grid's coverage (column 7) and route (column 8) lists: code − 1.
 extern const std::array<const char*, 7> kCoverage;
 extern const std::array<const char*, 3> kRoute;
+// The text colour (&HBBGGRR) of the price difference, column 15, for a
+// coverage index: black for 급여, red for 비급여, blue for 100/100, magenta
+// for the partial-coverage groups.
+std::int64_t coverageColour(int coverage);
 // cmb본인부담여부: "해당없음", "M001".."M014", "B001".."B009", "B099".
 const std::vector<const char*>& patientShareCodes();
 

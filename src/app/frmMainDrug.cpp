@@ -31,20 +31,6 @@ constexpr int kCode = 1, kName = 2, kDose = 3, kTimes = 4, kDays = 5, kTotal = 6
               kDifference = 15, kSubstitute = 16;
 constexpr int kCovered = 0, kNonCovered = 1;
 
-// The text colour of the price difference for each coverage index.
-std::int64_t coverageColour(int coverage) {
-    switch (coverage) {
-    case 0:
-        return 0; // 급여: black
-    case 1:
-        return 255; // 비급여: red
-    case 2:
-        return 16711680; // 100/100: blue
-    default:
-        return 16711935; // the reduced shares: magenta
-    }
-}
-
 int coverageIndex(const std::string& text) {
     for (std::size_t i = 0; i < codes::kCoverage.size(); ++i)
         if (text == codes::kCoverage[i]) return static_cast<int>(i);
@@ -171,7 +157,7 @@ void frmMain::writeDrugRow(int row, clsYakGa& d) {
     sp.setCell(row, kTotal, Variant(oral ? dLastTot : 1.0));
     const int coverage = coverageIndex(d.vcYakGu);
     sp.setCell(row, kCoverage, 2, Variant(static_cast<std::int16_t>(coverage)));
-    sp.spForeColor(row, kDifference, coverageColour(coverage));
+    sp.spForeColor(row, kDifference, codes::coverageColour(coverage));
     sp.setCell(row, kRoute, 2, Variant(static_cast<std::int16_t>(routeIndex(d.vcYakTo))));
     sp.setCell(row, kUnit, Variant(d.vcYakTakDan));
 
@@ -200,7 +186,7 @@ void frmMain::emptyDrugRow(int row) {
         sp.setCell(row, c, Variant(std::int32_t{0}));
     sp.setCell(row, kCoverage, 2, Variant(std::int16_t{1}));
     sp.setCell(row, kRoute, 2, Variant(std::int16_t{1}));
-    sp.spForeColor(row, kDifference, coverageColour(kNonCovered));
+    sp.spForeColor(row, kDifference, codes::coverageColour(kNonCovered));
 }
 
 void frmMain::drugGridEnter(int row, int col) {
@@ -253,7 +239,7 @@ void frmMain::drugGridChange(int col, int row) {
     KVSp& sp = *Sp처방;
     if (row < 1 || row > sp.MaxRows()) return;
     if (sp.spCellType(row, col) == kSpTypeCombo) {
-        sp.spForeColor(row, kDifference, coverageColour(sp.Cell(row, kCoverage, 2).toInt16()));
+        sp.spForeColor(row, kDifference, codes::coverageColour(sp.Cell(row, kCoverage, 2).toInt16()));
         ProcRecalc();
         return;
     }

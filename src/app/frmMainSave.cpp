@@ -3,6 +3,7 @@
 
 #include "frmMain.h"
 
+#include "CodeTables.h"
 #include "CtFunctions.h"
 #include "KVSp.h"
 
@@ -23,20 +24,6 @@ QString qtext(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// The text colour of 상한차액 for a coverage index: black for 급여, red for
-// 비급여, blue for 100/100, magenta for the partial-coverage groups.
-std::int64_t differenceColour(int coverage) {
-    switch (coverage) {
-    case 0:
-        return 0;
-    case 1:
-        return 255;
-    case 2:
-        return 16711680;
-    default:
-        return 16711935;
-    }
-}
 } // namespace
 
 PrescriptionRecord frmMain::prescriptionRecord() const {
@@ -110,7 +97,7 @@ void frmMain::showRecord(const PrescriptionRecord& p) {
         const PrescriptionLine& line = p.lines[static_cast<std::size_t>(r - 1)];
         for (int c = 1; c <= PrescriptionLine::kCols; ++c)
             Sp처방->setCell(r, c, c == 7 || c == 8 ? 2 : 0, line.cell(c));
-        Sp처방->spForeColor(r, 15, differenceColour(line.cell(7).toInt32()));
+        Sp처방->spForeColor(r, 15, codes::coverageColour(line.cell(7).toInt32()));
     }
 }
 
