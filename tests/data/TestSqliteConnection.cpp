@@ -2,6 +2,8 @@
 #include "data/SqliteConnection.h"
 #include "support/TempDir.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,14 +13,7 @@ using namespace pelmora;
 
 namespace {
 
-std::int32_t errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using pelmora::test::errorOf;
 
 TEST(SqliteConnection, CreatesAnOwnerOnlyFileAndRefusesToOverwrite) {
     test::TempDir dir;
@@ -41,7 +36,8 @@ TEST(SqliteConnection, DistinctErrorsForFilesAndStatements) {
     EXPECT_EQ(errorOf([&] { SqliteConnection::open(dir.file("missing.db")); }), dberr::kCannotOpen);
     std::ofstream(dir.file("text.db")) << "this is not a database, just some text that is long enough";
     EXPECT_EQ(errorOf([&] { SqliteConnection::open(dir.file("text.db")); }), dberr::kNotADatabase);
-    EXPECT_EQ(errorOf([&] { SqliteConnection::create(dir.file("no/such/folder/x.db")); }), dberr::kCannotOpen);
+    EXPECT_EQ(errorOf([&] { SqliteConnection::create(dir.file("no/such/folder/x.db")); }),
+              dberr::kCannotOpen);
 
     auto db = SqliteConnection::memory();
     db->execute("CREATE TABLE t (a TEXT)");
@@ -64,7 +60,7 @@ TEST(SqliteConnection, RecordSetKeepsNullApartAndFindsFieldsByName) {
     auto db = SqliteConnection::memory();
     db->execute("CREATE TABLE t (vcName TEXT, iCnt INTEGER, mPr money, fQty REAL)");
     db->execute("INSERT INTO t VALUES (?, ?, ?, ?)", {Variant("O'Brien 약국"), Variant(std::int32_t{3}),
-                                                     Variant(Currency::parse("1234.5")), Variant(0.5)});
+                                                      Variant(Currency::parse("1234.5")), Variant(0.5)});
     db->execute("INSERT INTO t VALUES ('', NULL, 7, NULL)");
     auto rs = db->query("SELECT * FROM t ORDER BY iCnt DESC");
     EXPECT_EQ(rs.recordCount(), 2);
@@ -106,7 +102,8 @@ TEST(SqliteConnection, RepeatedStatementsArePreparedOnce) {
     auto db = SqliteConnection::memory();
     db->execute("CREATE TABLE t (a TEXT)");
     std::size_t before = db->preparedCount();
-    for (int i = 0; i < 20; ++i) db->query("SELECT a FROM t WHERE a = ?", {Variant(std::to_string(i))});
+    for (int i = 0; i < 20; ++i)
+        db->query("SELECT a FROM t WHERE a = ?", {Variant(std::to_string(i))});
     EXPECT_EQ(db->preparedCount(), before + 1);
     EXPECT_EQ(errorOf([&] { db->query("SELECT a FROM t WHERE a = ?", {}); }), dberr::kStatementFailed);
     // a failed bind leaves the cached statement usable

@@ -1,6 +1,8 @@
 #include "util/KVFun.h"
 #include "util/RuntimeError.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,14 +15,7 @@ using pelmora::Variant;
 
 namespace {
 
-std::int32_t errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using pelmora::test::errorOf;
 
 Currency money(const char* text) {
     return Currency::parse(text);

@@ -2,6 +2,8 @@
 #include "util/RuntimeError.h"
 #include "util/Variant.h"
 
+#include "support/ErrorOf.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,26 +14,20 @@ using pelmora::Variant;
 
 namespace {
 
-std::int32_t errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using pelmora::test::errorOf;
 
 TEST(NumericText, TheRuntimesNumericTest) {
     struct Case {
         const char* text;
         bool numeric;
     } cases[] = {
-        {"12", true},     {" 12 ", true},   {"-12.5", true},   {"+0.5", true},  {"1,234", true},
-        {"1,2,3", true},  {"1e5", true},    {"\t7", true},     {"", false},     {"  ", false},
-        {"abc", false},   {"12abc", false}, {"한글", false},   {"1 2", false},  {"-", false},
-        {".", false},     {",5", false},    {"1..2", false},   {"5e", false},   {"++1", false},
+        {"12", true},    {" 12 ", true},   {"-12.5", true}, {"+0.5", true}, {"1,234", true},
+        {"1,2,3", true}, {"1e5", true},    {"\t7", true},   {"", false},    {"  ", false},
+        {"abc", false},  {"12abc", false}, {"한글", false}, {"1 2", false}, {"-", false},
+        {".", false},    {",5", false},    {"1..2", false}, {"5e", false},  {"++1", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(pelmora::isNumericText(c.text), c.numeric) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(pelmora::isNumericText(c.text), c.numeric) << c.text;
 }
 
 TEST(NumericText, DoubleReadingIsCorrectlyRounded) {
