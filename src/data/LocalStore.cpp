@@ -77,6 +77,79 @@ const std::vector<StoreColumn>& SubColumns() {
     return c;
 }
 
+// Version 003 keeps every column of 002 and adds, at the end of the tables:
+// the header's pricing choices that are not derived again on reopening, the
+// line cells that were derived again from the price list until then, and the
+// tables of what was charged. A reader of 002 sees its columns unchanged.
+const std::vector<StoreColumn>& MainColumns003() {
+    static const std::vector<StoreColumn> c = {
+        {"iTimeSn", "smallint"},    // after-hours class index as priced
+        {"iAgeSn", "smallint"},     // age class index as priced
+        {"iSelfInj", "smallint"},   // 자가투여주사 ticked
+        {"iNoBiboFee", "smallint"}, // 비급여 조제료 계산안함 ticked
+    };
+    return c;
+}
+
+const std::vector<StoreColumn>& SubColumns003() {
+    static const std::vector<StoreColumn> c = {
+        {"fQtyTot", "float"},          // total quantity as priced (pack lines rounded)
+        {"vcDrugUnit", "varchar(20)"}, // package unit
+        {"iDrugPac", "smallint"},      // 1 when sold in pack units
+        {"mDrugMaxPr", "money"},       // maximum price per unit, 0 for non-covered lines
+        {"mPriceDiff", "money"},       // price difference credit
+        {"vcDrugRnd", "varchar(20)"},  // substitution and narcotics flags of the line
+    };
+    return c;
+}
+
+// What was charged: one row per prescription priced at saving, and its items.
+const std::vector<StoreColumn>& ChargeColumns() {
+    static const std::vector<StoreColumn> c = {
+        {"vcPreCd", "varchar(10) NOT NULL"},
+        {"vcChgVer", "varchar(3)"},      // layout of these figures, "003"
+        {"vcChgDt", "varchar(20)"},      // moment of pricing, digits only
+        {"iInsSn", "smallint"},          // insurance class index as priced
+        {"iTimeSn", "smallint"},         // after-hours class index (night, holiday …)
+        {"iAgeSn", "smallint"},          // age class index
+        {"iInsDay", "smallint"},         // covered days
+        {"iBiboDay", "smallint"},        // non-covered days
+        {"mTotal", "money"},             // 약제비총액 = mBonin + mInsurer + mBibo
+        {"mBonin", "money"},             // ① 본인부담금
+        {"mInsurer", "money"},           // ② 보험자부담금 = mGongdan + mBohun + mJiwon
+        {"mGongdan", "money"},           // the insurer's claim
+        {"mBohun", "money"},             // the veterans' agency's claim
+        {"mJiwon", "money"},             // the support fund's part
+        {"mBibo", "money"},              // ③ 비급여, 전액본인부담 included
+        {"mFull", "money"},              // the 전액본인부담 (100/100) part of ③
+        {"mCollect", "money"},           // 받을금액 = mBonin + mBibo
+        {"mCard", "money"},              // collected by card
+        {"mCashRcpt", "money"},          // collected as cash with a cash receipt
+        {"mCash", "money"},              // collected as plain cash
+        {"vcCashIdNo", "varchar(20)"},   // 현금영수증 신분확인번호
+        {"vcCashApprNo", "varchar(20)"}, // 현금승인번호
+        {"vcRcptNo", "varchar(20)"},     // receipt number, given at the first printing
+        {"iRcptCnt", "int"},             // receipts printed so far
+    };
+    return c;
+}
+
+const std::vector<StoreColumn>& ChargeItemColumns() {
+    static const std::vector<StoreColumn> c = {
+        {"vcPreCd", "varchar(10) NOT NULL"},
+        {"vcItemSn", "varchar(3) NOT NULL"}, // "001" upwards in printing order
+        {"vcItemKind", "varchar(10)"},       // what kind of item (fee item, drug group …)
+        {"vcItemCd", "varchar(20)"},
+        {"vcItemNm", "varchar(100)"},
+        {"mItemPr", "money"},  // amount of the item
+        {"mBonin", "money"},   // its patient share
+        {"mGongdan", "money"}, // its insurer share
+        {"mFull", "money"},    // its 전액본인부담 part
+        {"mBibo", "money"},    // its non-covered part
+    };
+    return c;
+}
+
 namespace {
 
 std::function<void(int)>& stepHook() {
@@ -102,6 +175,7 @@ const std::string& createSub() {
 const char* const kCreateDbver = "CREATE TABLE Dbver(vcVerSn varchar(3) NOT NULL,Primary Key(vcVerSn))";
 const char* const kInsertVersion = "INSERT INTO Dbver(vcVerSn) VALUES('002')";
 const char* const kUpdateVersion = "UPDATE Dbver SET vcVerSn='002'";
+const char* const kUpdateVersion003 = "UPDATE Dbver SET vcVerSn='003'";
 const char* const kAddHospBizNo = "ALTER TABLE Main ADD vcHospBizNo varchar(16)";
 const char* const kAddPatCell = "ALTER TABLE Main ADD vcPatCell varchar(20)";
 
@@ -159,11 +233,46 @@ void createTables(SchemaRun& s) {
     s.run(kInsertVersion);
 }
 
+// The statements that take a store from 002 to 003. Each one is skipped when
+// what it adds is there already, so a store half-way between the two (never
+// committed, but stamped by hand or by an older copy) still ends complete.
+std::vector<std::string> statements003() {
+    std::vector<std::string> v;
+    for (const auto& c : MainColumns003())
+        v.push_back(std::string("ALTER TABLE Main ADD ") + c.name + " " + c.type);
+    for (const auto& c : SubColumns003())
+        v.push_back(std::string("ALTER TABLE Sub ADD ") + c.name + " " + c.type);
+    v.push_back(createTable("Charge", ChargeColumns(), "vcPreCd"));
+    v.push_back(createTable("ChargeItem", ChargeItemColumns(), "vcPreCd, vcItemSn"));
+    // The yearly sequence of receipt numbers.
+    v.push_back("CREATE TABLE ReceiptSeq(vcYear varchar(4) NOT NULL,iLastNo int,Primary Key(vcYear))");
+    // Patients who asked that their year's medical expenses not be reported.
+    v.push_back(
+        "CREATE TABLE NoReport(vcPatJumNo varchar(20) NOT NULL,vcUpDt varchar(20),Primary Key(vcPatJumNo))");
+    // The day's and the year's totals read a range of dispensing dates.
+    v.push_back("CREATE INDEX IF NOT EXISTS Main_vcPreDt ON Main(vcPreDt)");
+    return v;
+}
+
+bool complete003(SqliteConnection& cn);
+
+void upgrade003(SqliteConnection& cn, SchemaRun& s) {
+    const bool older = s.hasRow("SELECT vcVerSn FROM Dbver WHERE vcVerSn < '003'");
+    // Stamped 003 yet missing a piece (stamped by hand, or by a copy that
+    // died between statements outside a transaction): the pieces are added.
+    // Stamped later than 003: another program's store, used as it is.
+    if (!older && (!s.hasRow("SELECT vcVerSn FROM Dbver WHERE vcVerSn = '003'") || complete003(cn))) return;
+    for (const auto& sql : statements003())
+        s.run(sql);
+    if (older) s.run(kUpdateVersion003);
+}
+
 void migrate(SqliteConnection& cn, SchemaRun& s) {
     // An empty database is what a first start that died before its commit
     // leaves behind once its journal is rolled back: a new store.
     if (!s.hasRow("SELECT name FROM sqlite_master")) {
         createTables(s);
+        upgrade003(cn, s);
         return;
     }
 
@@ -188,12 +297,24 @@ void migrate(SqliteConnection& cn, SchemaRun& s) {
         if (!FieldFind(cn, "Main", "vcHospBizNo")) s.run(kAddHospBizNo);
         if (!FieldFind(cn, "Main", "vcPatCell")) s.run(kAddPatCell);
     }
+    upgrade003(cn, s);
+}
+
+bool complete003(SqliteConnection& cn) {
+    return hasAllColumns(cn, "Main", MainColumns003()) && hasAllColumns(cn, "Sub", SubColumns003()) &&
+           hasAllColumns(cn, "Charge", ChargeColumns()) &&
+           hasAllColumns(cn, "ChargeItem", ChargeItemColumns()) && TableFind(cn, "ReceiptSeq") &&
+           TableFind(cn, "NoReport");
 }
 
 bool isCurrent(SqliteConnection& cn) {
-    return hasAllColumns(cn, "Main", MainColumns()) && hasAllColumns(cn, "Sub", SubColumns()) &&
-           FieldFind(cn, "Dbver", "vcVerSn") &&
-           !cn.query("SELECT vcVerSn FROM Dbver WHERE vcVerSn >= '002'").eof();
+    if (!hasAllColumns(cn, "Main", MainColumns()) || !hasAllColumns(cn, "Sub", SubColumns()) ||
+        !FieldFind(cn, "Dbver", "vcVerSn") ||
+        cn.query("SELECT vcVerSn FROM Dbver WHERE vcVerSn >= '002'").eof())
+        return false;
+    // A store stamped later than 003 is another program's; it is used as it is.
+    if (cn.query("SELECT vcVerSn FROM Dbver WHERE vcVerSn = '003'").eof()) return true;
+    return complete003(cn);
 }
 
 // A file nobody may write, or a folder where the journal cannot be made,

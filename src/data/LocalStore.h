@@ -14,7 +14,7 @@
 namespace pelmora {
 
 // The schema version this program writes and expects.
-inline constexpr const char* kStoreVersion = "002";
+inline constexpr const char* kStoreVersion = "003";
 
 // Opens the store at path, creating it when the file is missing or empty, and
 // brings it to the current version in one transaction. On success cn holds
@@ -31,6 +31,13 @@ struct StoreColumn {
 };
 const std::vector<StoreColumn>& MainColumns();
 const std::vector<StoreColumn>& SubColumns();
+// What version 003 adds at the end of Main and Sub, and its new tables
+// Charge (what was charged, one row per prescription) and ChargeItem (its
+// items); besides them ReceiptSeq (vcYear, iLastNo) and NoReport (vcPatJumNo).
+const std::vector<StoreColumn>& MainColumns003();
+const std::vector<StoreColumn>& SubColumns003();
+const std::vector<StoreColumn>& ChargeColumns();
+const std::vector<StoreColumn>& ChargeItemColumns();
 
 // Called after every schema statement with its running number from 1, whether
 // it ran or was skipped. Lets a test stop the process half-way through a

@@ -82,11 +82,13 @@ void make001(const std::string& path, const std::string& dbver = "none") {
 
 void expectCurrentWithOldRow(SqliteConnection& cn) {
     auto cols = columnsOf(cn, "Main");
-    ASSERT_EQ(cols.size(), 40u);
+    ASSERT_EQ(cols.size(), 44u);
     // SQLite appends added columns at the end of the table.
     EXPECT_EQ(cols[38], "vcHospBizNo");
     EXPECT_EQ(cols[39], "vcPatCell");
-    EXPECT_EQ(versions(cn), std::vector<std::string>{"002"});
+    EXPECT_EQ(cols[40], "iTimeSn");
+    EXPECT_EQ(columnsOf(cn, "Sub").size(), 18u);
+    EXPECT_EQ(versions(cn), std::vector<std::string>{"003"});
     auto rs = cn.query("SELECT * FROM Main");
     ASSERT_EQ(rs.recordCount(), 1);
     EXPECT_EQ(rs.field("vcPatNm").toText(), "김약사");
@@ -103,10 +105,14 @@ TEST(OpenLocalStore, CreatesANewStoreWithTheExactTablesOwnerOnly) {
     auto sqlOf = [&](const char* t) {
         return cn->query("SELECT sql FROM sqlite_master WHERE name=?", {Variant(t)}).field(0).toText();
     };
-    EXPECT_EQ(sqlOf("Main"), kMain002);
-    EXPECT_EQ(sqlOf("Sub"), kSub);
+    // Version 002's tables, with what 003 adds after their last column.
     EXPECT_EQ(sqlOf("Dbver"), kDbver);
-    EXPECT_EQ(versions(*cn), std::vector<std::string>{"002"});
+    EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+    EXPECT_EQ(columnsOf(*cn, "Sub").size(), 18u);
+    for (const char* t : {"Charge", "ChargeItem", "ReceiptSeq", "NoReport"})
+        EXPECT_TRUE(TableFind(*cn, t)) << t;
+    const std::string mainSql = sqlOf("Main");
+    EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
     auto cols = columnsOf(*cn, "Main");
     EXPECT_EQ(cols[14], "vcHospBizNo");
     EXPECT_EQ(cols[19], "vcPatCell");
@@ -116,8 +122,8 @@ TEST(OpenLocalStore, CreatesANewStoreWithTheExactTablesOwnerOnly) {
     cn.reset();
     // Opening again changes nothing.
     ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
-    EXPECT_EQ(sqlOf("Main"), kMain002);
-    EXPECT_EQ(versions(*cn), std::vector<std::string>{"002"});
+    EXPECT_EQ(sqlOf("Main"), mainSql);
+    EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
 }
 
 TEST(OpenLocalStore, AnEmptyFileIsANewStore) {
@@ -125,8 +131,8 @@ TEST(OpenLocalStore, AnEmptyFileIsANewStore) {
     std::ofstream(dir.file("Pelmo.db")).close();
     std::unique_ptr<SqliteConnection> cn;
     ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
-    EXPECT_EQ(columnsOf(*cn, "Main").size(), 40u);
-    EXPECT_EQ(versions(*cn), std::vector<std::string>{"002"});
+    EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+    EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
 }
 
 // Every older state ends at version 002 with the stored rows intact.
@@ -150,7 +156,10 @@ TEST(OpenLocalStore, AColumnThatIsAlreadyThereIsSkipped) {
     expectCurrentWithOldRow(*cn);
 }
 
-TEST(OpenLocalStore, LeavesCurrentAndNewerStoresAlone) {
+// A 002 store, and one stamped 003 by hand without its pieces, end at 003
+// with every piece; a store stamped later than that is another program's
+// and stays as it is.
+TEST(OpenLocalStore, Brings002To003AndLeavesNewerStoresAlone) {
     for (std::string ver : {"002", "003", "9"}) {
         SCOPED_TRACE(ver);
         test::TempDir dir;
@@ -163,8 +172,10 @@ TEST(OpenLocalStore, LeavesCurrentAndNewerStoresAlone) {
         }
         std::unique_ptr<SqliteConnection> cn;
         ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
-        EXPECT_EQ(versions(*cn), std::vector<std::string>{ver});
-        EXPECT_EQ(columnsOf(*cn, "Main").size(), 40u);
+        const bool newer = ver == "9";
+        EXPECT_EQ(versions(*cn), std::vector<std::string>{newer ? ver : "003"});
+        EXPECT_EQ(columnsOf(*cn, "Main").size(), newer ? 40u : 44u);
+        EXPECT_EQ(TableFind(*cn, "Charge"), !newer);
     }
 }
 
@@ -242,7 +253,7 @@ bool openKilledAfterStep(const std::string& path, int step) {
 }
 
 TEST(OpenLocalStore, AMigrationKilledHalfWayLeavesTheOldStoreAndFinishesNextTime) {
-    for (int step = 1; step <= 4; ++step) {
+    for (int step = 1; step <= 20; ++step) {
         SCOPED_TRACE("killed after statement " + std::to_string(step));
         test::TempDir dir;
         std::string path = dir.file("Pelmo.db");
@@ -261,16 +272,16 @@ TEST(OpenLocalStore, AMigrationKilledHalfWayLeavesTheOldStoreAndFinishesNextTime
 }
 
 TEST(OpenLocalStore, AFirstStartKilledHalfWayCreatesTheStoreNextTime) {
-    for (int step = 1; step <= 4; ++step) {
+    for (int step = 1; step <= 20; ++step) {
         SCOPED_TRACE("killed after statement " + std::to_string(step));
         test::TempDir dir;
         std::string path = dir.file("Pelmo.db");
         ASSERT_TRUE(openKilledAfterStep(path, step));
         std::unique_ptr<SqliteConnection> cn;
         ASSERT_TRUE(OpenLocalStore(cn, path));
-        EXPECT_EQ(columnsOf(*cn, "Main").size(), 40u);
-        EXPECT_EQ(columnsOf(*cn, "Sub").size(), 12u);
-        EXPECT_EQ(versions(*cn), std::vector<std::string>{"002"});
+        EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+        EXPECT_EQ(columnsOf(*cn, "Sub").size(), 18u);
+        EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
     }
 }
 

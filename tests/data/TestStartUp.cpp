@@ -1,5 +1,6 @@
 #include "TestOdbcSupport.h"
 
+#include "data/LocalStore.h"
 #include "data/ReferenceFiles.h"
 #include "data/StartUp.h"
 #include "support/RecordingMessage.h"
@@ -26,7 +27,7 @@ void serverAt(const fs::path& root, int port) {
 
 const char* kWebFailed = "웹 데이터 접속실패\r\n\r\nMDB 로컬 데이터에 접속";
 
-TEST(StartUp, FirstRunOnAnEmptyRootCreatesTheFoldersAndAVersion002Store) {
+TEST(StartUp, FirstRunOnAnEmptyRootCreatesTheFoldersAndACurrentStore) {
     test::TempDir dir;
     auto root = dir.path() / "Corvane";
     test::RecordingMessage boxes;
@@ -35,7 +36,7 @@ TEST(StartUp, FirstRunOnAnEmptyRootCreatesTheFoldersAndAVersion002Store) {
     EXPECT_FALSE(RunStartUp({root}, o, log)); // no reference files yet
     EXPECT_TRUE(fs::is_directory(root / "Data"));
     ASSERT_TRUE(o.CnSqlite);
-    EXPECT_EQ(o.CnSqlite->query("SELECT * FROM Dbver").field(0).toText(), "002");
+    EXPECT_EQ(o.CnSqlite->query("SELECT * FROM Dbver").field(0).toText(), kStoreVersion);
     // no server configured: straight to the local files, said on the log only
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].kind, test::ShownBox::Plain);
