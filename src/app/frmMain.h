@@ -54,6 +54,7 @@ public:
     QCheckBox *chk비급여조제료, *chk자가투여주사, *chk계산상세보기;
     QTableView *sp처방, *sp수가, *sp약가, *sp계산;
     QPushButton *cmd추가, *cmd삭제, *cmd초기화, *cmd조제내역, *cmd저장, *cmd종료;
+    QPushButton *cmd영수증, *cmd집계, *cmd약가, *cmd설정, *cmd백업;
     KVSp *Sp처방, *Sp수가, *Sp약가, *Sp계산;
 
     // True while the program itself fills the window: no recalculation then.
@@ -86,6 +87,12 @@ public:
     void cmd조제내역_Click();
     void cmd저장_Click();
     void cmd종료_Click();
+    // The pharmacy's daily work around the prescription, each in its own file:
+    void cmd영수증_Click(); // F4: the receipt and the detailed statement (frmMainReceipt.cpp)
+    void cmd설정_Click();   // F12: the settings window (frmMainReceipt.cpp)
+    void cmd집계_Click();   // F5: the day's and the year's totals (frmMainTotals.cpp)
+    void cmd백업_Click();   // Ctrl+B: a backup of the store now (frmMainTotals.cpp)
+    void cmd약가_Click();   // F6: importing a drug price list file (frmMainImport.cpp)
 
     // The prescription store the history window lists; without one F3 does nothing.
     void setStore(SqliteConnection* store) { store_ = store; }

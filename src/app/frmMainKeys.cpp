@@ -40,6 +40,11 @@ void frmMain::connectHandlers() {
     connect(cmd조제내역, &QPushButton::clicked, this, [this] { cmd조제내역_Click(); });
     connect(cmd저장, &QPushButton::clicked, this, [this] { cmd저장_Click(); });
     connect(cmd종료, &QPushButton::clicked, this, [this] { cmd종료_Click(); });
+    connect(cmd영수증, &QPushButton::clicked, this, [this] { cmd영수증_Click(); });
+    connect(cmd집계, &QPushButton::clicked, this, [this] { cmd집계_Click(); });
+    connect(cmd약가, &QPushButton::clicked, this, [this] { cmd약가_Click(); });
+    connect(cmd설정, &QPushButton::clicked, this, [this] { cmd설정_Click(); });
+    connect(cmd백업, &QPushButton::clicked, this, [this] { cmd백업_Click(); });
     connect(txt교부번호, &QLineEdit::textEdited, this, [this] { issueNumberEdited(); });
     connectDrugGrid();
 
@@ -150,6 +155,11 @@ bool frmMain::windowKey(QKeyEvent* e) {
         return true;
     case Qt::Key_F2: cmd초기화_Click(); return true;
     case Qt::Key_F3: cmd조제내역_Click(); return true;
+    case Qt::Key_F4: cmd영수증_Click(); return true;
+    case Qt::Key_F5: cmd집계_Click(); return true;
+    case Qt::Key_F6: cmd약가_Click(); return true;
+    case Qt::Key_F12: cmd설정_Click(); return true;
+    case Qt::Key_B: if (!ctrl) return false; cmd백업_Click(); return true;
     case Qt::Key_F7: cmd추가_Click(); return true;
     case Qt::Key_F8: cmd삭제_Click(); return true;
     case Qt::Key_F9: cmd저장_Click(); return true;

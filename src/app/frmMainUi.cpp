@@ -159,6 +159,11 @@ void frmMain::buildButtons() {
     cmd초기화 = button("cmd초기화", "초기화 (F2)");
     cmd조제내역 = button("cmd조제내역", "조제내역 (F3)");
     cmd저장 = button("cmd저장", "저장 (F9)");
+    cmd영수증 = button("cmd영수증", "영수증 (F4)");
+    cmd집계 = button("cmd집계", "조제집계 (F5)");
+    cmd약가 = button("cmd약가", "약가파일 (F6)");
+    cmd설정 = button("cmd설정", "환경설정 (F12)");
+    cmd백업 = button("cmd백업", "백업 (Ctrl+B)");
     cmd종료 = button("cmd종료", "종료 (Esc)");
 }
 
@@ -214,8 +219,10 @@ void frmMain::layoutWindow() {
     left->addLayout(results);
 
     auto* buttons = new QGridLayout;
-    const std::array<QPushButton*, 6> all = {cmd추가, cmd삭제, cmd초기화, cmd조제내역, cmd저장, cmd종료};
-    for (int i = 0; i < 6; ++i) buttons->addWidget(all[static_cast<std::size_t>(i)], i / 2, i % 2);
+    const std::array<QPushButton*, 12> all = {cmd추가, cmd삭제, cmd초기화, cmd조제내역, cmd저장,  cmd영수증,
+                                              cmd집계, cmd약가, cmd설정, cmd백업, nullptr, cmd종료};
+    for (int i = 0; i < 12; ++i)
+        if (QPushButton* b = all[static_cast<std::size_t>(i)]) buttons->addWidget(b, i / 2, i % 2);
     auto* right = new QVBoxLayout;
     right->addWidget(KvTitle2);
     right->addWidget(sp계산);
