@@ -8,12 +8,14 @@
 
 #include "charge/ChargeInput.h"
 #include "data/PrescriptionRecord.h"
+#include "data/StoredCharge.h"
 
 #include <QWidget>
 
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 
 class QCheckBox;
@@ -94,6 +96,12 @@ public:
     void cmd백업_Click();   // Ctrl+B: a backup of the store now (frmMainTotals.cpp)
     void cmd약가_Click();   // F6: importing a drug price list file (frmMainImport.cpp)
 
+    // What was charged (frmMainReceipt.cpp): the figures of the pricing run on
+    // screen, which a save stores with the prescription; empty while the
+    // grids show no finished run. And the code of the last prescription saved.
+    const std::optional<StoredCharge>& chargeFigures() const { return figures_; }
+    const QString& lastSavedCode() const { return lastSaved_; }
+
     // The prescription store the history window lists; without one F3 does nothing.
     void setStore(SqliteConnection* store) { store_ = store; }
     // The detailed calculation window while 계산 상세보기 is ticked, else nullptr.
@@ -157,6 +165,12 @@ private:
     frmDetail* detail_ = nullptr;
     int recalcCount_ = 0;
     std::pair<std::string, std::string> lastRequest_;
+    // The receipt's side of pricing and saving (frmMainReceipt.cpp).
+    void keepFigures(const clsAccount& account, const std::string& sPara1, const std::string& sPara2,
+                     bool runError);
+    std::optional<StoredCharge> figuresForSave() const;
+    std::optional<StoredCharge> figures_;
+    QString lastSaved_;
     bool composing_ = false;
     bool closing_ = false;
     std::map<QWidget*, std::function<void()>> enterPath_;

@@ -85,8 +85,11 @@ void frmMain::ProcCalc() {
         writeCells(Sp수가, cells.sp수가);
         writeCells(Sp약가, cells.sp약가);
         writeCells(Sp계산, cells.sp계산);
+        // The run's error report is not known here yet: the figures are kept unmarked.
+        keepFigures(account, rq.sPara1, rq.sPara2, false);
         if (detailWindow()) ProcCalcDetail(account);
     } catch (const std::exception& e) {
+        figures_.reset();
         messages().plain(ChargeErrorText(e), kAppTitle);
     }
 }

@@ -115,6 +115,7 @@ void frmMain::clearResultGrids() {
             Sp약가->setCell(r, c, Variant("0"));
     for (int r = 1; r <= 13; ++r)
         Sp계산->setCell(r, 2, Variant("0"));
+    figures_.reset();
 }
 
 // An empty line is added, or the empty last one reused, and the drug name

@@ -61,7 +61,10 @@ PrescriptionRecord frmMain::prescriptionRecord() const {
 // store refuses, and the window then stays as it is.
 bool frmMain::ProcSave() {
     if (!store_) return false;
-    const PrescriptionRecord::SaveResult r = prescriptionRecord().Save(*store_);
+    PrescriptionRecord p = prescriptionRecord();
+    p.charge = figuresForSave();
+    const PrescriptionRecord::SaveResult r = p.Save(*store_);
+    if (r.saved) lastSaved_ = QString::fromStdString(r.PreCd);
     return r.saved;
 }
 

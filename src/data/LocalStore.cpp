@@ -8,6 +8,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace pelmora {
 
@@ -130,6 +131,9 @@ const std::vector<StoreColumn>& ChargeColumns() {
         {"vcCashApprNo", "varchar(20)"}, // 현금승인번호
         {"vcRcptNo", "varchar(20)"},     // receipt number, given at the first printing
         {"iRcptCnt", "int"},             // receipts printed so far
+        {"iChgErr", "smallint"},         // 1: saved although its pricing reported an error
+        {"iRepriced", "smallint"},       // 1: priced again later, nothing kept at saving
+        {"vcPharmNm", "varchar(20)"},    // 조제약사
     };
     return c;
 }
@@ -138,7 +142,7 @@ const std::vector<StoreColumn>& ChargeItemColumns() {
     static const std::vector<StoreColumn> c = {
         {"vcPreCd", "varchar(10) NOT NULL"},
         {"vcItemSn", "varchar(3) NOT NULL"}, // "001" upwards in printing order
-        {"vcItemKind", "varchar(10)"},       // what kind of item (fee item, drug group …)
+        {"vcItemKind", "varchar(10)"},       // FEE1..6, SAT1..4, DRUG, DIFF, ADJ, FLAT
         {"vcItemCd", "varchar(20)"},
         {"vcItemNm", "varchar(100)"},
         {"mItemPr", "money"},  // amount of the item
@@ -146,6 +150,11 @@ const std::vector<StoreColumn>& ChargeItemColumns() {
         {"mGongdan", "money"}, // its insurer share
         {"mFull", "money"},    // its 전액본인부담 part
         {"mBibo", "money"},    // its non-covered part
+        {"mUnitPr", "money"},  // a drug line's unit price
+        {"fQty", "float"},     // a drug line's dose,
+        {"iQtyCnt", "int"},    // times a day
+        {"iQtyDay", "int"},    // and days
+        {"fQtyTot", "float"},  // its total quantity as priced
     };
     return c;
 }
@@ -217,13 +226,15 @@ std::set<std::string> columnNames(SqliteConnection& cn, const std::string& table
     return names;
 }
 
+std::string lowerName(std::string n) {
+    std::transform(n.begin(), n.end(), n.begin(), [](unsigned char ch) { return std::tolower(ch); });
+    return n;
+}
+
 bool hasAllColumns(SqliteConnection& cn, const std::string& table, const std::vector<StoreColumn>& columns) {
     auto have = columnNames(cn, table);
-    return std::all_of(columns.begin(), columns.end(), [&](const StoreColumn& c) {
-        std::string n = c.name;
-        std::transform(n.begin(), n.end(), n.begin(), [](unsigned char ch) { return std::tolower(ch); });
-        return have.count(n) > 0;
-    });
+    return std::all_of(columns.begin(), columns.end(),
+                       [&](const StoreColumn& c) { return have.count(lowerName(c.name)) > 0; });
 }
 
 void createTables(SchemaRun& s) {
@@ -264,6 +275,14 @@ void upgrade003(SqliteConnection& cn, SchemaRun& s) {
     if (!older && (!s.hasRow("SELECT vcVerSn FROM Dbver WHERE vcVerSn = '003'") || complete003(cn))) return;
     for (const auto& sql : statements003())
         s.run(sql);
+    // A store made while the tables of what was charged had fewer columns.
+    for (const auto& [table, columns] :
+         {std::pair{"Charge", &ChargeColumns()}, {"ChargeItem", &ChargeItemColumns()}}) {
+        const auto have = columnNames(cn, table);
+        for (const auto& c : *columns)
+            if (!have.count(lowerName(c.name)))
+                s.run(std::string("ALTER TABLE ") + table + " ADD " + c.name + " " + c.type);
+    }
     if (older) s.run(kUpdateVersion003);
 }
 

@@ -11,11 +11,13 @@
 
 #include "RefConnection.h"
 #include "SqliteConnection.h"
+#include "StoredCharge.h"
 #include "util/Currency.h"
 #include "util/Variant.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,10 @@ struct PrescriptionRecord {
     Variant 받을금액; // sp계산 row 13, column 2
 
     std::vector<PrescriptionLine> lines; // sp처방 rows in grid order
+    // The figures of the pricing run on screen, stored with the prescription
+    // in the same transaction; without them any figures stored before are
+    // dropped, since they no longer describe what is saved.
+    std::optional<StoredCharge> charge;
 
     // ---- saving ----
     enum class SaveFailure {
@@ -72,6 +78,8 @@ struct PrescriptionRecord {
     // is then as it was.
     SaveResult Save(SqliteConnection& cn) const;
 
+    // Writes or drops the stored figures under preCd, inside Save's transaction.
+    void saveCharge(SqliteConnection& cn, const std::string& preCd) const;
     // The header and line properties as saving writes them (no store access).
     void fillHeader(clsMain& m, const std::string& preCd, bool insert) const;
     // False when the row carries no drug code and is not stored.

@@ -81,6 +81,7 @@ PrescriptionRecord::SaveResult PrescriptionRecord::Save(SqliteConnection& cn) co
             anyLine = true;
         }
         if (!anyLine) return fail(SaveFailure::NoLines);
+        saveCharge(cn, preCd);
 
         cn.commit();
         result.saved = true;

@@ -1,6 +1,7 @@
 #include "clsMain.h"
 
 #include "LocalStore.h"
+#include "StoredCharge.h"
 #include "util/Messages.h"
 
 #include <array>
@@ -216,6 +217,7 @@ void clsMain::Delete(const std::string& preCd) {
             began = true;
         }
         CnSqlite->execute("delete from Sub where vcPreCd=?", {Variant(preCd)});
+        StoredCharge::Remove(*CnSqlite, preCd); // what was charged goes with it
         CnSqlite->execute("delete from Main where vcPreCd=?", {Variant(preCd)});
         if (began) CnSqlite->commit();
         ChangeMode = true;
