@@ -13,6 +13,7 @@
 #include "data/LinkDatabase.h"
 #include "data/OdbcRefConnection.h"
 #include "data/SqliteConnection.h"
+#include "util/CommandLine.h"
 
 #include <fstream>
 #include <iostream>
@@ -23,26 +24,32 @@ using namespace pelmora;
 
 namespace {
 
-const char* const kUsage =
-    "usage: pelmora-calc (--ref-db FILE | --root DIR) --header HEADER [--lines LINES]\n"
-    "       pelmora-calc (--ref-db FILE | --root DIR) --batch REQUESTS.jsonl|-\n"
-    "       pelmora-calc --odbc CONNECTION [--dialect local|tsql] (--header ... | --batch ...)\n"
-    "\n"
-    "  --ref-db FILE  an SQLite file holding the fee table DBF심평원수\n"
-    "  --root DIR     the installation root; its link database over the reference files is rebuilt\n"
-    "  --odbc CONN    an ODBC connection string (driver by path) to the central server or a reference file\n"
-    "  --dialect D    the SQL of that connection: local or tsql (default local for the SQLite driver)\n"
-    "  --header H     the request header (13 fields, each followed by '#', closed by '$')\n"
-    "  --lines L      the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
-    "  --batch F      one JSON object {\"header\": ..., \"lines\": ...} per line; '-' reads standard input\n";
+const CommandLine cli(
+    "pelmora-calc",
+    {.synopsis = {"(--ref-db FILE | --root DIR) --header HEADER [--lines LINES]",
+                  "(--ref-db FILE | --root DIR) --batch REQUESTS.jsonl|-",
+                  "--odbc CONNECTION [--dialect local|tsql] (--header ... | --batch ...)"},
+     .description =
+         "Prices charge requests without the window: one JSON object with every figure per request on\n"
+         "standard output, messages on standard error. Exit status: 0 done, 1 a batch line was not a\n"
+         "request, 2 wrong arguments or no reference data.",
+     .options =
+         "  --ref-db FILE  an SQLite file holding the fee table DBF심평원수\n"
+         "  --root DIR     the installation root; its link database over the reference files is rebuilt\n"
+         "  --odbc CONN    an ODBC connection string (driver by path) to the central server\n"
+         "                 or a reference file\n"
+         "  --dialect D    the SQL of that connection: local or tsql (default local for the SQLite driver)\n"
+         "  --header H     the request header (13 fields, each followed by '#', closed by '$')\n"
+         "  --lines L      the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
+         "  --batch F      one JSON object {\"header\": ..., \"lines\": ...} per line;\n"
+         "                 '-' reads standard input\n"});
 
 struct Options {
     std::optional<std::string> refDb, root, header, lines, batch, odbc, dialect;
 };
 
 int usage(const std::string& why) {
-    std::cerr << "pelmora-calc: " << why << "\n" << kUsage;
-    return 2;
+    return cli.usageError(why);
 }
 
 bool parse(int argc, char** argv, Options& o, std::string& why) {
@@ -116,13 +123,10 @@ int run(const Options& o, SqliteConnection* db, RefConnection& direct) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (auto done = cli.answer(argc, argv)) return *done;
     std::ios::sync_with_stdio(false);
     Options o;
     std::string why;
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::cout << kUsage;
-        return 0;
-    }
     if (!parse(argc, argv, o, why)) return usage(why);
     try {
         if (o.refDb) {

@@ -4,6 +4,7 @@
 #include "DrugList.h"
 #include "FeeSchedule.h"
 #include "RefGenerator.h"
+#include "util/CommandLine.h"
 
 #include <cstdio>
 #include <cstring>
@@ -15,20 +16,18 @@ using namespace pelmora::refgen;
 
 namespace {
 
-const char* const kHelp =
-    R"(Usage: pelmora-refgen --root DIR [--drugs N] [--years Y] [--institutions N] [--seed S]
-
-Writes the six reference files (심평원수.db, 심평원약.db, 공휴일.db, 병원종병.db,
-특정기호.db, 팩단위약.db) under DIR/TX60/SubPrg, replacing any that are there.
-
-  --root DIR          installation root (required)
-  --drugs N           drugs in the price list (default 3000, at most 140000), besides
-                      the 50 "J" codes of the twin table and their twins
-  --years Y           yearly price periods per drug, ending 2026 (default 15)
-  --institutions N    care institutions (default 3000)
-  --seed S            the same seed writes the same data (default 20240101)
-
-Published figures (copied from official and trade-press sources):
+const pelmora::CommandLine
+    cli("pelmora-refgen",
+        {.synopsis = {"--root DIR [--drugs N] [--years Y] [--institutions N] [--seed S]"},
+         .description = "Writes the six reference files (심평원수.db, 심평원약.db, 공휴일.db, 병원종병.db,\n"
+                        "특정기호.db, 팩단위약.db) under DIR/TX60/SubPrg, replacing any that are there.",
+         .options = "  --root DIR          installation root (required)\n"
+                    "  --drugs N           drugs in the price list (default 3000, at most 140000), besides\n"
+                    "                      the 50 \"J\" codes of the twin table and their twins\n"
+                    "  --years Y           yearly price periods per drug, ending 2026 (default 15)\n"
+                    "  --institutions N    care institutions (default 3000)\n"
+                    "  --seed S            the same seed writes the same data (default 20240101)\n",
+         .notes = R"(Published figures (copied from official and trade-press sources):
   - the public holidays 2009-2027, substitute and election days included;
   - the total dispensing fees of an adult internal-drug prescription at normal
     weekday hours for the years and day counts published (2010-2026), e.g.
@@ -42,8 +41,7 @@ Demo values (plausible, not official):
     figure (points times the year's conversion factor; 2009 and 2010 factors
     extrapolated);
   - the drugs, their makers, codes and prices, the institutions, the special
-    codes and their versions, the notice dates.
-)";
+    codes and their versions, the notice dates.)"});
 
 bool number(const char* text, long long& out) {
     char* end = nullptr;
@@ -55,17 +53,13 @@ bool number(const char* text, long long& out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (auto done = cli.answer(argc, argv)) return *done;
     Options o;
     std::string root;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--help" || a == "-h") {
-            std::cout << kHelp;
-            return 0;
-        }
         if (i + 1 >= argc) {
-            std::cerr << "pelmora-refgen: " << a << " needs a value (see --help)\n";
-            return 2;
+            return cli.usageError(a + " needs a value");
         }
         const char* v = argv[++i];
         long long n = 0;
@@ -78,13 +72,11 @@ int main(int argc, char** argv) {
             if (a == "--institutions") o.institutions = static_cast<int>(n);
             if (a == "--seed") o.seed = static_cast<unsigned long long>(n);
         } else {
-            std::cerr << "pelmora-refgen: bad argument " << a << " " << v << " (see --help)\n";
-            return 2;
+            return cli.usageError("bad argument " + a + " " + v);
         }
     }
     if (root.empty()) {
-        std::cerr << "pelmora-refgen: --root DIR is required (see --help)\n";
-        return 2;
+        return cli.usageError("--root DIR is required");
     }
     try {
         Summary s = RefGenerator::generate(root, o);
