@@ -3,6 +3,7 @@
 #include "QtMessage.h"
 #include "frmMain.h"
 #include "data/StartUp.h"
+#include "util/CommandLine.h"
 #include "util/Messages.h"
 
 #include <QApplication>
@@ -20,20 +21,43 @@ void ApplyAppLook(QApplication& app) {
     app.setFont(f);
 }
 
-int Main(int argc, char** argv) {
+namespace {
+// The first argument that is not the program's own, once Qt took its own
+// options (-platform, -style, ...) away; empty when there is none.
+QString unknownArgument(const QStringList& args) {
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == u"--root")
+            ++i;
+        else if (!args[i].startsWith(u"--root=") && args[i] != u"--choose-root")
+            return args[i];
+    }
+    return {};
+}
+} // namespace
+
+int Main(int argc, char** argv, const CommandLine& cli, const RootMakers& makers) {
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.pelmora.Pelmora"));
+    auto options = parseStartOptions(argc, argv);
+    if (!options) return cli.usageError("--root needs a folder");
+    if (const QString bad = unknownArgument(app.arguments()); !bad.isEmpty())
+        return cli.usageError("unknown argument " + bad.toStdString());
     ApplyAppLook(app);
     QtMessage boxes;
     setMessages(&boxes);
-    const auto options = parseStartOptions(argc, argv);
-    if (!options) {
-        std::cerr << "pelmora: --root needs a folder\n";
-        setMessages(nullptr);
-        return 2;
-    }
     ProcessObjects& objects = processObjects();
     int rc = 1;
-    if (RunStartUp(*options, objects, std::cerr)) {
+    const bool chooseAgain = app.arguments().contains(u"--choose-root");
+    bool started = false;
+    if (PrepareStartRoot(*options, chooseAgain, makers, std::cerr)) {
+        started = RunStartUp(*options, objects, std::cerr);
+        // A central server was set but did not answer, and the files are missing.
+        while (!started && !objects.modeChosen() && OfferStartRoot(*options, makers)) {
+            objects.release();
+            started = RunStartUp(*options, objects, std::cerr);
+        }
+    }
+    if (started) {
         frmMain window(objects.reference(), objects.LocalMode());
         window.setStore(objects.CnSqlite.get());
         window.show();

@@ -59,9 +59,11 @@ std::optional<StartOptions> parseStartOptions(int argc, const char* const* argv)
         if (a == "--root") {
             if (i + 1 >= argc || std::string(argv[i + 1]).empty()) return std::nullopt;
             o.root = argv[++i];
+            o.rootGiven = true;
         } else if (a.rfind("--root=", 0) == 0) {
             if (a.size() == 7) return std::nullopt;
             o.root = a.substr(7);
+            o.rootGiven = true;
         }
     }
     return o;

@@ -43,6 +43,7 @@ ProcessObjects& processObjects();
 
 struct StartOptions {
     std::filesystem::path root;
+    bool rootGiven = false; // --root was on the command line
 };
 
 // $HOME/Corvane, or --root DIR (also --root=DIR); other arguments are left
