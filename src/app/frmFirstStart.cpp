@@ -203,6 +203,7 @@ bool frmFirstStart::make(const RootMaker& maker, const fs::path& target, const Q
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(200);
     progress.setAutoClose(false);
+    progress.setMinimumWidth(420);
     // The worker reports from its own thread; the window is told in its own.
     const RootProgress report = [&progress](int done, int total, const std::string& step) {
         QMetaObject::invokeMethod(
