@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include "IniFile.h"
+
 #include <atomic>
 #include <cctype>
 #include <charconv>
@@ -35,7 +37,34 @@ bool number(const std::string& v, int lo, int hi, int& out) {
 }
 
 std::atomic<bool> reportedOpenFile{false};
+
+void readPharmacy(Pharmacy& p, const std::string& key, const std::string& value) {
+    if (key == "name")
+        p.name = value;
+    else if (key == "bizno")
+        p.bizNo = value;
+    else if (key == "address")
+        p.address = value;
+    else if (key == "owner")
+        p.owner = value;
+    else if (key == "tel")
+        p.tel = value;
+    else if (key == "pharmacist")
+        p.pharmacist = value;
+    else if (key == "receiptpaper")
+        p.paper = lower(value) == "80mm" ? "80mm" : "A4";
+}
 } // namespace
+
+void Settings::storePharmacy(IniFile& ini, const Pharmacy& p) {
+    ini.set("Pharmacy", "Name", p.name);
+    ini.set("Pharmacy", "BizNo", p.bizNo);
+    ini.set("Pharmacy", "Address", p.address);
+    ini.set("Pharmacy", "Owner", p.owner);
+    ini.set("Pharmacy", "Tel", p.tel);
+    ini.set("Pharmacy", "Pharmacist", p.pharmacist);
+    ini.set("Pharmacy", "ReceiptPaper", p.paper);
+}
 
 Settings Settings::parse(const std::string& text, std::ostream& warnings) {
     Settings s;
@@ -52,12 +81,17 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
             continue;
         }
         auto eq = t.find('=');
-        if (eq == std::string::npos || section != "server") {
+        if (eq == std::string::npos || section.empty()) {
             warnings << "Pelmora.ini " << lineNo << "행을 읽을 수 없어 건너뜁니다.\n";
             continue;
         }
         std::string key = lower(trim(t.substr(0, eq)));
         std::string value = trim(t.substr(eq + 1));
+        if (section == "pharmacy") {
+            readPharmacy(s.pharmacy, key, value);
+            continue;
+        }
+        if (section != "server") continue; // another part of the program reads it
         bool ok = true;
         if (key == "host")
             s.host = value;

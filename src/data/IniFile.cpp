@@ -1,0 +1,159 @@
+#include "IniFile.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace pelmora {
+
+namespace {
+
+std::string trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::string lower(std::string s) {
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The section a header line opens, or nullopt for any other line.
+std::optional<std::string> headerOf(const std::string& line) {
+    const std::string t = trim(line);
+    if (t.size() < 2 || t.front() != '[' || t.back() != ']') return std::nullopt;
+    return lower(trim(t.substr(1, t.size() - 2)));
+}
+
+// The key of a "key=value" line, lower-cased; empty for any other line.
+std::string keyOf(const std::string& line) {
+    const std::string t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') return {};
+    const auto eq = t.find('=');
+    return eq == std::string::npos ? std::string() : lower(trim(t.substr(0, eq)));
+}
+
+bool writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+IniFile IniFile::parse(const std::string& text) {
+    IniFile f;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        f.lines_.push_back(line);
+    }
+    return f;
+}
+
+IniFile IniFile::load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (in) text << in.rdbuf();
+    return parse(text.str());
+}
+
+std::size_t IniFile::sectionLine(const std::string& section) const {
+    const std::string want = lower(section);
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+        if (headerOf(lines_[i]) == want) return i;
+    return std::string::npos;
+}
+
+std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const {
+    std::size_t i = sectionLine(section);
+    if (i == std::string::npos) return std::nullopt;
+    const std::string want = lower(key);
+    for (++i; i < lines_.size() && !headerOf(lines_[i]); ++i)
+        if (keyOf(lines_[i]) == want) return trim(lines_[i].substr(lines_[i].find('=') + 1));
+    return std::nullopt;
+}
+
+void IniFile::set(const std::string& section, const std::string& key, const std::string& value) {
+    std::string v = value;
+    for (char& c : v)
+        if (c == '\n' || c == '\r') c = ' ';
+    v = trim(v);
+    const std::string line = key + "=" + v;
+    std::size_t i = sectionLine(section);
+    if (i == std::string::npos) {
+        if (!lines_.empty() && !trim(lines_.back()).empty()) lines_.emplace_back();
+        lines_.push_back("[" + section + "]");
+        lines_.push_back(line);
+        return;
+    }
+    const std::string want = lower(key);
+    std::size_t end = i + 1;
+    for (; end < lines_.size() && !headerOf(lines_[end]); ++end)
+        if (keyOf(lines_[end]) == want) {
+            // The key keeps the spelling the file gave it.
+            lines_[end] = trim(lines_[end].substr(0, lines_[end].find('='))) + "=" + v;
+            return;
+        }
+    // After the section's last key, before the blank lines that part it from the next.
+    while (end > i + 1 && trim(lines_[end - 1]).empty())
+        --end;
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(end), line);
+}
+
+std::string IniFile::text() const {
+    std::string t;
+    for (const auto& l : lines_)
+        t += l + "\n";
+    return t;
+}
+
+bool IniFile::save(const std::string& path, std::string* why) const {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    auto fail = [&](const char* what) {
+        if (why) *why = std::string(what) + ": " + std::strerror(errno);
+        return false;
+    };
+    const int fd = ::mkstemp(temp.data()); // created owner-only
+    if (fd < 0) return fail(path.c_str());
+    bool ok = writeAll(fd, text()) && ::fsync(fd) == 0;
+    int err = errno;
+    ::close(fd);
+    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        errno = err;
+        return fail(path.c_str());
+    }
+    // The rename itself reaches the disk with the folder.
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+} // namespace pelmora

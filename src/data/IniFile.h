@@ -1,0 +1,38 @@
+#pragma once
+// The text of a settings file kept line by line, so a program that changes
+// one key writes back every other line as it was: comments, keys it does not
+// know and sections other parts of the program own.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelmora {
+
+class IniFile {
+  public:
+    static IniFile parse(const std::string& text);
+    // A missing file reads as an empty one.
+    static IniFile load(const std::string& path);
+
+    // Section and key names are matched without regard to letter case; the
+    // value is trimmed.
+    std::optional<std::string> get(const std::string& section, const std::string& key) const;
+    // Replaces the key's value where it stands, or adds the key at the end of
+    // its section, or the section at the end of the file. A line break in the
+    // value would start a new line: it becomes a blank.
+    void set(const std::string& section, const std::string& key, const std::string& value);
+    std::string text() const;
+
+    // Writes the file whole or not at all: a temporary file beside it, readable
+    // by the owner only, flushed to the disk and renamed over it. False with
+    // the reason in why when it could not.
+    bool save(const std::string& path, std::string* why = nullptr) const;
+
+  private:
+    // Index of the section's header line, or npos.
+    std::size_t sectionLine(const std::string& section) const;
+    std::vector<std::string> lines_;
+};
+
+} // namespace pelmora
