@@ -68,6 +68,7 @@ frmList::frmList(SqliteConnection& store, QWidget* parent)
     connect(cmd조회, &QPushButton::clicked, this, &frmList::cmd조회_Click);
     connect(cmd수정, &QPushButton::clicked, this, &frmList::cmd수정_Click);
     connect(cmd삭제, &QPushButton::clicked, this, &frmList::cmd삭제_Click);
+    connect(cmd영수증, &QPushButton::clicked, this, &frmList::cmd영수증_Click);
     connect(cmd종료, &QPushButton::clicked, this, &frmList::cmd종료_Click);
     // The window sees every key of its widgets first.
     for (QWidget* w : findChildren<QWidget*>())
@@ -93,11 +94,12 @@ void frmList::buildWidgets() {
     cmd조회 = button(this, "cmd조회", QStringLiteral("조회(F3)"));
     cmd수정 = button(this, "cmd수정", QStringLiteral("수정(F7)"));
     cmd삭제 = button(this, "cmd삭제", QStringLiteral("삭제(F8)"));
+    cmd영수증 = button(this, "cmd영수증", QStringLiteral("영수증(F4)"));
     cmd종료 = button(this, "cmd종료", QStringLiteral("종료(Esc)"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (QPushButton* b : {cmd조회, cmd수정, cmd삭제, cmd종료})
+    for (QPushButton* b : {cmd조회, cmd수정, cmd삭제, cmd영수증, cmd종료})
         buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sp조제목록, 3);
@@ -211,6 +213,11 @@ void frmList::cmd삭제_Click() {
     if (onDeleted) onDeleted(code);
 }
 
+void frmList::cmd영수증_Click() {
+    const QString code = activeCode();
+    if (!code.isEmpty() && onReceipt) onReceipt(code);
+}
+
 void frmList::cmd종료_Click() {
     reject();
 }
@@ -228,6 +235,9 @@ bool frmList::windowKey(QObject* watched, int key) {
         return true;
     case Qt::Key_F8:
         cmd삭제_Click();
+        return true;
+    case Qt::Key_F4:
+        cmd영수증_Click();
         return true;
     case Qt::Key_F10:
         sp조제목록->setFocus();

@@ -25,7 +25,7 @@ class frmList : public QDialog {
     ~frmList() override;
 
     QTableView *sp조제목록, *sp조제약품;
-    QPushButton *cmd조회, *cmd수정, *cmd삭제, *cmd종료;
+    QPushButton *cmd조회, *cmd수정, *cmd삭제, *cmd영수증, *cmd종료;
     KVSp* Sp조제약품;
     frmListModel* listModel() const { return list_; }
 
@@ -35,12 +35,16 @@ class frmList : public QDialog {
     // Called with the code of each prescription deleted here, so the main
     // window can forget it when it is the one it holds.
     std::function<void(const QString&)> onDeleted;
+    // Called with the code of the selected prescription to print its receipt
+    // or statement (F4); the window stays open.
+    std::function<void(const QString&)> onReceipt;
     // The code chosen to open; empty when the window was closed without one.
     QString chosenCode() const { return chosen_; }
 
     void cmd조회_Click();
     void cmd수정_Click();
     void cmd삭제_Click();
+    void cmd영수증_Click();
     void cmd종료_Click();
     void ProcSubDataload();
     // The 1-based row of the list that is active; 0 for none.

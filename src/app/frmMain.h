@@ -101,6 +101,10 @@ public:
     // grids show no finished run. And the code of the last prescription saved.
     const std::optional<StoredCharge>& chargeFigures() const { return figures_; }
     const QString& lastSavedCode() const { return lastSaved_; }
+    // Right after a save: the payment window, then the receipt.
+    void offerReceipt();
+    // The printing window for a stored prescription, over the given window.
+    void openReceipt(const QString& code, QWidget* over);
 
     // The prescription store the history window lists; without one F3 does nothing.
     void setStore(SqliteConnection* store) { store_ = store; }

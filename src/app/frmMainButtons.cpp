@@ -44,6 +44,7 @@ void frmMain::cmd조제내역_Click() {
         list.onDeleted = [this](const QString& code) {
             if (lab조제코드->text() == code) setLab조제코드({});
         };
+        list.onReceipt = [this, &list](const QString& code) { openReceipt(code, &list); };
         list.exec();
     }
     if (lab조제코드->property("tag").toString() != QLatin1String("1")) return;
@@ -57,6 +58,7 @@ void frmMain::cmd저장_Click() {
         if (!ProcSave()) return;
         ProcClear();
         txt고객명->setFocus(Qt::OtherFocusReason);
+        offerReceipt();
         return;
     }
     Sp처방->spGoCell(Sp처방->cRow(), 1);

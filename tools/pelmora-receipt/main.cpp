@@ -123,6 +123,8 @@ int main(int argc, char** argv) {
             std::cerr << "pelmora-receipt: 다시 계산할 참조 자료를 열 수 없습니다: " << why << "\n";
     }
 
+    std::error_code ec;
+    const bool existed = fs::exists(o.out, ec);
     QPdfWriter pdf(QString::fromStdString(o.out));
     pdf.setTitle(
         QString::fromUtf8(o.kind == ReceiptKind::Receipt ? "약제비 계산서·영수증" : "약제비 세부산정내역"));
@@ -131,8 +133,7 @@ int main(int argc, char** argv) {
         {*store, link ? &link->connection() : nullptr, settings.pharmacy, o.code, o.kind, o.paper}, pdf);
     if (!r.printed) {
         std::cerr << "pelmora-receipt: " << r.error.toStdString() << "\n";
-        std::error_code ec;
-        fs::remove(o.out, ec);
+        if (!existed) fs::remove(o.out, ec); // nothing half-written stays behind
         return 1;
     }
     if (r.repriced) std::cerr << "pelmora-receipt: 저장된 계산 금액이 없어 다시 계산하였습니다.\n";
