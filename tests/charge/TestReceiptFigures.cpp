@@ -80,6 +80,7 @@ struct MappingCase {
     std::string insClass, support, date;
     std::vector<Line> lines;
     std::int64_t bonin, gongdan, bohun, jiwon, bibo, full;
+    std::string age = "1", afterHours = "1";
 };
 
 class Mapping : public testing::TestWithParam<MappingCase> {};
@@ -93,6 +94,8 @@ TEST_P(Mapping, PutsEachShareInItsPlace) {
     h.insClass = m.insClass;
     h.support = m.support;
     h.date = m.date;
+    h.age = m.age;
+    h.afterHours = m.afterHours;
     const clsAccount a = price(h.text(), lines(m.lines), fees.cn());
     const StoredCharge c = ReceiptFigures(a, h.text(), lines(m.lines), {"가", "나", "다"});
     EXPECT_EQ(c.bonin, won(m.bonin));
@@ -101,78 +104,40 @@ TEST_P(Mapping, PutsEachShareInItsPlace) {
     EXPECT_EQ(c.jiwon, won(m.jiwon));
     EXPECT_EQ(c.bibo, won(m.bibo));
     EXPECT_EQ(c.full, won(m.full));
+    EXPECT_EQ(c.ageClass, std::stoi(m.age) - 1);
+    EXPECT_EQ(c.timeClass, std::stoi(m.afterHours) - 1);
     expectConsistent(a, c, m.what);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Classes, Mapping,
-    testing::Values(MappingCase{"adult: covered, non-covered and 100/100",
-                                "1",
-                                "2",
-                                "20240601",
-                                {line("급여", "10000"), line("비급여", "2000"), line("100/100", "1000")},
-                                3000,
-                                7000,
-                                0,
-                                0,
-                                3000,
-                                1000},
-                    MappingCase{"support fund pays half the share",
-                                "1",
-                                "1",
-                                "20240601",
-                                {line("급여", "10000")},
-                                1500,
-                                7000,
-                                0,
-                                1500,
-                                0,
-                                0},
-                    MappingCase{"veterans 30 with a 50/100 drug: the reduction is the agency's",
-                                "6",
-                                "2",
-                                "20160101",
-                                {line("50/100", "1000")},
-                                350,
-                                350,
-                                300,
-                                0,
-                                0,
-                                0},
-                    MappingCase{"veterans 100 carry the 100/100 drugs",
-                                "9",
-                                "2",
-                                "20240601",
-                                {line("급여", "5000"), line("100/100", "1000")},
-                                0,
-                                0,
-                                6000,
-                                0,
-                                0,
-                                0},
-                    MappingCase{"uninsured: everything non-covered",
-                                "19",
-                                "2",
-                                "20240601",
-                                {line("급여", "5000"), line("100/100", "1000"), line("50/100", "700")},
-                                0,
-                                0,
-                                0,
-                                0,
-                                6700,
-                                0},
-                    MappingCase{"rare disease: the fund pays the whole share",
-                                "18",
-                                "2",
-                                "20240601",
-                                {line("급여", "10000")},
-                                0,
-                                7000,
-                                0,
-                                3000,
-                                0,
-                                0}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+// Expected ① ② (gongdan, bohun, jiwon) ③ (with its 100/100 part) in won.
+const std::vector<MappingCase> kMappings = {
+    // clang-format off
+    {"adult: covered, non-covered and 100/100", "1", "2", "20240601",
+     {line("급여", "10000"), line("비급여", "2000"), line("100/100", "1000")}, 3000, 7000, 0, 0, 3000, 1000},
+    {"support fund pays half the share", "1", "1", "20240601", {line("급여", "10000")}, 1500, 7000, 0, 1500, 0, 0},
+    {"veterans 30 with a 50/100 drug: the reduction is the agency's", "6", "2", "20160101",
+     {line("50/100", "1000")}, 350, 350, 300, 0, 0, 0},
+    {"veterans 100 carry the 100/100 drugs", "9", "2", "20240601",
+     {line("급여", "5000"), line("100/100", "1000")}, 0, 0, 6000, 0, 0, 0},
+    {"uninsured: everything non-covered", "19", "2", "20240601",
+     {line("급여", "5000"), line("100/100", "1000"), line("50/100", "700")}, 0, 0, 0, 0, 6700, 0},
+    {"rare disease: the fund pays the whole share", "18", "2", "20240601", {line("급여", "10000")},
+     0, 7000, 0, 3000, 0, 0},
+    {"65+ up to 10,000: flat", "1", "2", "20180315", {line("급여", "9870")}, 1000, 8870, 0, 0, 0, 0, "3"},
+    {"65+ up to 12,000: a fifth", "1", "2", "20180315", {line("급여", "11000")}, 2200, 8800, 0, 0, 0, 0, "3"},
+    {"65+ above 12,000: the rate", "1", "2", "20180315", {line("급여", "15000")}, 4500, 10500, 0, 0, 0, 0, "3"},
+    {"under 6 at night", "1", "2", "20240601", {line("급여", "10000")}, 2100, 7900, 0, 0, 0, 0, "2", "2"},
+    {"medical aid 1: under 500 nothing", "2", "2", "20240601", {line("급여", "480")}, 0, 480, 0, 0, 0, 0},
+    {"medical aid 2: 500 flat, non-covered on top", "3", "2", "20240601",
+     {line("급여", "9000"), line("비급여", "700")}, 500, 8500, 0, 0, 700, 0},
+    {"veterans 50 on a holiday", "7", "2", "20160101", {line("급여", "20000")}, 3000, 7000, 10000, 0, 0, 0,
+     "1", "3"},
+    {"veterans 90 from 2018", "22", "2", "20240601", {line("급여", "20000")}, 600, 1400, 18000, 0, 0, 0},
+    // clang-format on
+};
+
+INSTANTIATE_TEST_SUITE_P(Classes, Mapping, testing::ValuesIn(kMappings),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 // A flat share on a bill with nothing covered has no item to stand on.
 TEST(ReceiptFigures, AFlatShareWithoutCoveredItemsStandsAlone) {
