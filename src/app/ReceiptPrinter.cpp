@@ -60,10 +60,15 @@ bool RenderReceipt(QPagedPaintDevice& device, const QString& html, ReceiptPaper 
                                          QPageLayout::Millimeter));
         setUp(doc, device, html, paper);
     }
+    QPainter painter;
+    if (paper == ReceiptPaper::Roll) {
+        // One page as long as the text, laid out once, as it was measured.
+        if (!painter.begin(&device)) return false;
+        doc.drawContents(&painter);
+        return painter.end();
+    }
     const QRectF page = device.pageLayout().paintRectPixels(dpi);
     doc.setPageSize(page.size());
-
-    QPainter painter;
     if (!painter.begin(&device)) return false;
     for (int i = 0; i < doc.pageCount(); ++i) {
         if (i > 0 && !device.newPage()) return false;
