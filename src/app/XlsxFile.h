@@ -1,7 +1,7 @@
 #pragma once
 // Spreadsheet files of the grids: the first sheet of an .xlsx workbook as
-// rows of cell texts. Writing goes through libxlsxwriter, reading through
-// minizip and QXmlStreamReader.
+// rows of cell texts. Writing goes through libxlsxwriter, reading through the
+// workbook reader every spreadsheet import shares.
 
 #include <QString>
 #include <QStringList>
