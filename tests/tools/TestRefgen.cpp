@@ -1,5 +1,5 @@
 #include "DrugList.h"
-#include "FeeSchedule.h"
+#include "data/FeeSchedule.h"
 #include "RefGenerator.h"
 #include "charge/FeeCodes.h"
 #include "charge/clsAccount.h"

@@ -1,6 +1,6 @@
 #include "DrugList.h"
 
-#include "FeeSchedule.h"
+#include "data/FeeSchedule.h"
 #include "data/SqliteConnection.h"
 
 #include <set>

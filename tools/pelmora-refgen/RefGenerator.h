@@ -1,7 +1,9 @@
 #pragma once
-// Writes a complete set of the six reference files into an installation
-// root. Each file is written beside its final name and renamed over it when
-// complete, so a running program never opens half a file.
+// Writes a complete set of the six reference files of demo data into an
+// installation root: the published fee schedule, holidays and special codes
+// with invented drugs and institutions. Each file is written beside its
+// final name and renamed over it when complete, so a running program never
+// opens half a file.
 
 #include <filesystem>
 #include <string>
@@ -22,8 +24,9 @@ struct Summary {
 
 class RefGenerator {
   public:
-    // Raises std::exception (RuntimeError for database failures) when it
-    // cannot; files already renamed stay, the others are left as they were.
+    // Raises std::exception (RuntimeError for database failures, ImportError
+    // while another writer has a file) when it cannot; files already renamed
+    // stay, the others are left as they were.
     static Summary generate(const std::filesystem::path& root, const Options& options);
 };
 

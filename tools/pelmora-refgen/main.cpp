@@ -2,7 +2,7 @@
 // installation root, for the demo and the benchmarks.
 
 #include "DrugList.h"
-#include "FeeSchedule.h"
+#include "data/FeeSchedule.h"
 #include "RefGenerator.h"
 #include "util/CommandLine.h"
 

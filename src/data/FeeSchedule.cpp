@@ -1,13 +1,13 @@
 #include "FeeSchedule.h"
 
-#include "Facts.h"
+#include "ReferenceFacts.h"
 #include "TsvTable.h"
 
 #include <cmath>
 #include <iterator>
 #include <stdexcept>
 
-namespace pelmora::refgen {
+namespace pelmora {
 
 namespace {
 
@@ -25,17 +25,19 @@ double factor(int year) {
     return table.at(year);
 }
 
-std::int64_t round10(double won) {
-    return std::llround(won / 10.0) * 10;
-}
-
 std::string two(int n) {
     return (n < 10 ? "0" : "") + std::to_string(n);
 }
 
+} // namespace
+
+std::int64_t FeeSchedule::round10(double won) {
+    return std::llround(won / 10.0) * 10;
+}
+
 // The internal-dispensing codes in order of days: one per day up to 15,
 // then one per band, named after the band's first day.
-const std::vector<std::string>& internalCodes() {
+const std::vector<std::string>& FeeSchedule::internalCodes() {
     static const std::vector<std::string> list = [] {
         std::vector<std::string> l;
         for (int n = 1; n <= 15; ++n)
@@ -48,7 +50,7 @@ const std::vector<std::string>& internalCodes() {
 }
 
 // Drug-management codes of the years before 2012, by days.
-std::vector<std::string> dayDrugManagementCodes() {
+std::vector<std::string> FeeSchedule::dayDrugManagementCodes() {
     std::vector<std::string> l;
     for (int n = 1; n <= 13; ++n)
         l.push_back("Z5" + two(n) + "0");
@@ -58,19 +60,22 @@ std::vector<std::string> dayDrugManagementCodes() {
     return l;
 }
 
+namespace {
+
 // Demo amounts in won at the point year: the published figures of that year
 // where there are any, the rest in proportion.
 std::map<std::string, double> pointYearAmounts() {
+    const auto& internalCodes = FeeSchedule::internalCodes();
     std::map<std::string, double> a{{"Z1000", 460}, {"Z2000", 1200}, {"Z3000", 780}, {"Z5000", 500},
                                     {"Z5001", 690}, {"Z4120", 850},  {"Z4130", 850}, {"Z4121", 300},
                                     {"Z5011", 430}, {"Z5061", 520}};
     const double internal[] = {1190, 1470, 1750, 2020, 2280, 2560, 2840, 3080, 3330, 3570, 3810,  4050, 4300,
                                4540, 4780, 5420, 6050, 6690, 7330, 7970, 8620, 9260, 9900, 10540, 10840};
-    for (std::size_t i = 0; i < internalCodes().size(); ++i)
-        a[internalCodes()[i]] = internal[i];
+    for (std::size_t i = 0; i < internalCodes.size(); ++i)
+        a[internalCodes[i]] = internal[i];
     a["Z4100"] = internal[0]; // a pack-unit prescription counts as one day
     int i = 0;
-    for (const auto& c : dayDrugManagementCodes())
+    for (const auto& c : FeeSchedule::dayDrugManagementCodes())
         a[c] = 430 + 20 * i++;
     return a;
 }
@@ -232,97 +237,4 @@ void FeeSchedule::checkPublishedTotals() const {
     }
 }
 
-} // namespace pelmora::refgen
-
-namespace pelmora::refgen {
-
-namespace {
-
-struct Suffix {
-    const char* x;
-    double times;
-    const char* name;
-    const char* since;
-};
-
-// After-hours suffixes: normal, night, night (variant code), holiday, late
-// night for a child (plain and variant) and the Saturday-morning surcharge.
-const Suffix kSuffixes[] = {{"000", 1.0, "", ""},
-                            {"010", 1.3, "(야간)", ""},
-                            {"011", 1.3, "(야간,차등)", ""},
-                            {"050", 1.3, "(공휴)", ""},
-                            {"020", 2.0, "(심야,6세미만)", "20130301"},
-                            {"021", 2.0, "(심야,6세미만,차등)", "20130301"},
-                            {"030", 0.3, "(토요가산)", "20131001"}};
-
-std::string itemName(const std::string& base) {
-    static const std::map<std::string, std::string> fixed = {{"Z1000", "약국관리료"},
-                                                             {"Z2000", "조제기본료"},
-                                                             {"Z3000", "복약지도료"},
-                                                             {"Z4100", "내복약조제료(팩단위)"},
-                                                             {"Z4120", "외용약조제료"},
-                                                             {"Z4130", "외용약조제료(자가투여주사)"},
-                                                             {"Z4121", "외용약조제료(내복약 동시)"},
-                                                             {"Z5000", "의약품관리료"},
-                                                             {"Z5001", "의약품관리료(마약류 포함)"},
-                                                             {"Z5011", "의약품관리료(팩단위)"},
-                                                             {"Z5061", "의약품관리료 6일분이상"}};
-    if (auto it = fixed.find(base); it != fixed.end()) return it->second;
-    const bool internal = base.rfind("Z4", 0) == 0;
-    const std::string what = internal ? "내복약조제료 " : "의약품관리료 ";
-    int first = std::stoi(base.substr(3, 2));
-    if (base.rfind("Z50", 0) == 0 || base.rfind("Z51", 0) == 0) first = std::stoi(base.substr(2, 2));
-    if (base.rfind("Z41", 0) == 0 || (base.rfind("Z52", 0) == 0 && first <= 15))
-        return what + std::to_string(first) + "일분";
-    if (first == 91) return what + "91일분이상";
-    static const std::map<int, int> last = {{16, 20}, {21, 25}, {26, 30}, {31, 40}, {41, 50},
-                                            {51, 60}, {61, 70}, {71, 80}, {81, 90}};
-    if (auto it = last.find(first); it != last.end())
-        return what + std::to_string(first) + "-" + std::to_string(it->second) + "일분";
-    return what + std::to_string(first) + "일분";
-}
-
-} // namespace
-
-void FeeSchedule::buildRows() {
-    auto add = [&](const std::string& code, const std::string& base, double times, const std::string& name,
-                   const std::string& since) {
-        for (int y = kFirstYear; y <= kLastYear; ++y) {
-            std::int64_t won = this->base(base, y);
-            std::string date = std::to_string(y) + "0101";
-            if (won == 0 || (!since.empty() && since.substr(0, 4) > std::to_string(y))) continue;
-            if (!since.empty() && since.substr(0, 4) == std::to_string(y)) date = since;
-            rows_.push_back(
-                {code, name, times == 1.0 ? won : round10(static_cast<double>(won) * times), date});
-        }
-    };
-    auto shorten = [](std::string c) { return c.size() == 8 && c.substr(5) == "000" ? c.substr(0, 5) : c; };
-    auto mid = [](const std::string& base, const char* fallback) {
-        return base == "Z4100" || base == "Z5011" || base == "Z5061" ? std::string("20110701")
-                                                                     : std::string(fallback);
-    };
-
-    add("Z1000", "Z1000", 1.0, itemName("Z1000"), "");
-    add("Z1000001", "Z1000", 1.3, itemName("Z1000") + "(야간,차등)", "");
-    for (const char* d : {"0", "6"}) {
-        const bool child = d[0] == '6';
-        for (const auto& s : kSuffixes)
-            add(shorten(std::string("Z2000") + d + (s.x + 1)), "Z2000", s.times * (child ? 1.3 : 1.0),
-                itemName("Z2000") + (child && s.x[1] != '2' ? "(6세미만)" : "") + s.name, s.since);
-    }
-    std::vector<std::string> suffixed = {"Z3000", "Z4100", "Z4120", "Z4130", "Z4121"};
-    suffixed.insert(suffixed.end(), internalCodes().begin(), internalCodes().end());
-    for (const auto& b : suffixed)
-        for (const auto& s : kSuffixes) {
-            std::string since = s.since[0] ? s.since : mid(b, "");
-            add(shorten(b + s.x), b, s.times, itemName(b) + s.name, since);
-        }
-    std::vector<std::string> management = {"Z5000", "Z5011", "Z5061"};
-    auto days = dayDrugManagementCodes();
-    management.insert(management.end(), days.begin(), days.end());
-    for (const auto& b : management)
-        add(b, b, 1.0, itemName(b), mid(b, ""));
-    add("Z5001", "Z5001", 1.0, itemName("Z5001"), "20170701");
-}
-
-} // namespace pelmora::refgen
+} // namespace pelmora

@@ -1,5 +1,5 @@
 #pragma once
-// The fee schedule of the demo data: every code the fee rules can build
+// The fee schedule Pelmora writes into a root: every code the fee rules can build
 // (each after-hours, age, Saturday and day-band variant) with a price row
 // for each yearly change from 2009 on. The normal-hours items of an adult
 // internal-drug prescription add up to the published totals of every year
@@ -8,16 +8,24 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-namespace pelmora::refgen {
+namespace pelmora {
 
 struct FeeRow {
     std::string code;
     std::string name;
     std::int64_t won = 0;
     std::string date; // 수가일자, YYYYMMDD
+};
+
+// A published amount of one normal-hours item (Z1000, Z4103, …) in a year.
+struct PublishedFee {
+    std::string code;
+    std::string name;
+    std::int64_t won = 0;
 };
 
 class FeeSchedule {
@@ -39,7 +47,26 @@ class FeeSchedule {
     static std::string internalCode(int days);
     static std::string drugManagementCode(int year, int days, bool narcotics);
 
+    // The rows a newly published year adds: each item's amount from 1
+    // January of the year, with every after-hours, age and Saturday code
+    // priced from it by the same multipliers as the other years; a code the
+    // rules do not build is added as given. Codes not among the items keep
+    // their last amount.
+    static std::vector<FeeRow> yearRows(int year, const std::vector<PublishedFee>& items);
+
+    static std::int64_t round10(double won);
+    static const std::vector<std::string>& internalCodes();
+    static std::vector<std::string> dayDrugManagementCodes();
+
   private:
+    struct Variant {
+        std::string code, base;
+        double times;
+        std::string name, since;
+    };
+    static const std::vector<Variant>& variants();
+    static std::optional<FeeRow> rowOf(const Variant& v, std::int64_t won, int year);
+
     void scaleDemoValues();
     void applyPublishedItems();
     void followPublishedItems();
@@ -53,4 +80,4 @@ class FeeSchedule {
     std::vector<FeeRow> rows_;
 };
 
-} // namespace pelmora::refgen
+} // namespace pelmora
