@@ -37,11 +37,12 @@ inline const std::vector<std::string>& listHeaders(ListLayout layout) {
     return headers.at(layout);
 }
 
-// Returns false when the workbook could not be written.
+// Returns false when the workbook could not be written. Texts go into the
+// shared-string table as published files hold them, or inline.
 inline bool writeDrugList(const std::string& path, const std::string& sheet, ListLayout layout,
-                          const std::vector<ListRow>& rows) {
+                          const std::vector<ListRow>& rows, bool inlineStrings = true) {
     lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE; // lists of national size in little memory
+    options.constant_memory = inlineStrings ? LXW_TRUE : LXW_FALSE;
     lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
     if (!wb) return false;
     lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.c_str());
