@@ -71,13 +71,12 @@ TEST_P(ListImport, TwoMonthsInARowPriceWhatTheListSays) {
     february.push_back({.code = "645301220", .name = "뮤코펙트정", .price = "300"});
     // the date in the file name, or for the 2024 layout only in the sheet name
     const bool bySheet = layout == ListLayout::y2024;
-    auto name = [&](const char* d) {
-        return bySheet ? std::string("목록_") + d + ".xlsx"
+    auto name = [&](const char* month, const char* d) {
+        return bySheet ? std::string("목록_") + month + ".xlsx"
                        : std::string("약제급여목록및급여상한금액표_(") + d + ")(4).xlsx";
     };
-    const fs::path jan = list(name("2024.1.1."), "24년1월1일_(4)", january, layout);
-    const fs::path feb =
-        list(bySheet ? "목록_2월.xlsx" : name("2024.2.1."), "24년2월1일_(4)", february, layout);
+    const fs::path jan = list(name("1월", "2024.1.1."), "24년1월1일_(4)", january, layout);
+    const fs::path feb = list(name("2월", "2024.2.1."), "24년2월1일_(4)", february, layout);
 
     DrugImportSummary s = take(jan);
     EXPECT_EQ(s.date, "20240101");
