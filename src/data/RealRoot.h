@@ -1,9 +1,9 @@
 #pragma once
 // A pharmacy's installation root from published data only: the fee schedule
-// built from the published figures, the public holidays and the special
-// codes, with an empty drug price list (the national list file fills it),
-// no care institutions and no pack-unit drugs. Nothing invented goes in.
-// The demo generator writes the same published parts beside its own.
+// built from the published figures and the public holidays, with an empty
+// drug price list (the national list file fills it) and empty tables of
+// care institutions, special codes and pack-unit drugs. Nothing invented
+// goes in. The demo generator writes the same published parts beside its own.
 
 #include <filesystem>
 #include <string_view>
@@ -13,7 +13,7 @@ namespace pelmora {
 class SqliteConnection;
 
 struct RealRootSummary {
-    long long feeRows = 0, holidays = 0, specialCodes = 0;
+    long long feeRows = 0, holidays = 0;
 };
 
 struct FeeYearSummary {
@@ -45,7 +45,6 @@ class RealRoot {
     // The published parts, into open reference files; each returns its rows.
     static long long writeFeeSchedule(SqliteConnection& db);
     static long long writeHolidays(SqliteConnection& db);
-    static long long writeSpecialCodes(SqliteConnection& db);
 };
 
 } // namespace pelmora

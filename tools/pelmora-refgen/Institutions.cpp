@@ -90,4 +90,33 @@ void Institutions::write(SqliteConnection& db, int count, unsigned long long see
     }
 }
 
+void Institutions::writeSpecialCodes(SqliteConnection& db) {
+    struct Version {
+        const char* code;
+        const char* target;
+        int flag; // 0: 30%, 1: 20%, 2: 10%, 3: 5% of the patient share
+        const char* date;
+    };
+    const Version versions[] = {
+        {"V252", "경증질환 약제비 본인부담 차등", 0, "20100101"},
+        {"V252", "경증질환 약제비 본인부담 차등", 0, "20111001"},
+        {"V252", "경증질환 약제비 본인부담 차등", 0, "20180101"},
+        {"V193", "암 산정특례", 3, "20090701"},
+        {"V193", "암 산정특례", 3, "20100701"},
+        {"V206", "희귀난치성질환 산정특례", 2, "20090701"},
+        {"V206", "희귀질환 산정특례", 2, "20150101"},
+        {"V231", "결핵 산정특례", 2, "20100101"},
+        {"V231", "결핵 산정특례", 3, "20150101"},
+        {"V246", "잠복결핵 산정특례", 3, "20170701"},
+        {"V027", "중증화상 산정특례", 3, "20100701"},
+        {"V191", "뇌혈관질환 산정특례", 3, "20100101"},
+        {"V192", "심장질환 산정특례", 3, "20100101"},
+        {"V000", "차상위 본인부담 경감", 1, "20090401"},
+        {"F008", "장애인 의료비 지원", 1, "20090101"},
+    };
+    for (const auto& v : versions)
+        db.execute("INSERT INTO 특정기호 (특정기호, 대상, 특례적용, 적용일자) VALUES (?,?,?,?)",
+                   {v.code, v.target, std::int32_t{v.flag}, v.date});
+}
+
 } // namespace pelmora::refgen

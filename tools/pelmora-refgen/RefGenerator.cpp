@@ -45,7 +45,8 @@ Summary RefGenerator::generate(const fs::path& root, const Options& o) {
         DrugList::write(db(ReferenceFiles::kDrug), db(ReferenceFiles::kPack), o.drugs, o.years, o.seed);
     s.holidays = RealRoot::writeHolidays(db(ReferenceFiles::kHoliday));
     Institutions::write(db(ReferenceFiles::kHosp), o.institutions, o.seed);
-    s.specialCodes = RealRoot::writeSpecialCodes(db(ReferenceFiles::kSpecial));
+    Institutions::writeSpecialCodes(db(ReferenceFiles::kSpecial));
+    s.specialCodes = count(db(ReferenceFiles::kSpecial), "특정기호");
     s.institutions = o.institutions;
     s.packDrugs = count(db(ReferenceFiles::kPack), "팩단위약");
     for (auto& file : f)
