@@ -4,6 +4,7 @@
 #include "data/ImportError.h"
 #include "data/RealRoot.h"
 #include "data/StartUp.h"
+#include "util/CommandLine.h"
 #include "util/DateText.h"
 
 #include <cstdio>
@@ -17,43 +18,37 @@ using namespace pelmora;
 
 namespace {
 
-const char* const kHelp = R"(Usage: pelmora-import [--root DIR] [--date YYYYMMDD] [--force] LIST.xlsx
-       pelmora-import [--root DIR] --new-root [--replace] [LIST.xlsx]
-       pelmora-import [--root DIR] --fee-items ITEMS.tsv
-
-Takes published reference data into the reference files under DIR/TX60/SubPrg
-(DIR is $HOME/Corvane unless --root is given). Every file is written beside
-itself and renamed when complete, so a running Pelmora never reads half of it.
-
-  LIST.xlsx        the national drug price list (약제급여목록및급여상한금액표) of
-                   any published layout; its products and ceiling prices hold
-                   from the date in its file name or sheet name
-  --date YYYYMMDD  the date the list holds from, when the names carry none
-  --force          take in a list older than the last one taken in
-  --new-root       write a root of real data only: the fee schedule built from
-                   the published figures, the public holidays 2009-2027 and the
-                   special codes, with an empty drug list (LIST.xlsx fills it),
-                   no care institutions and no pack-unit drugs
-  --replace        with --new-root, replace reference files that are there
-  --fee-items F    add a newly published year of fee items: a tab-separated
-                   table with the columns 연도, 항목, 수가코드, 금액; each item and
-                   its after-hours, age and Saturday codes get prices from
-                   1 January of its year
-  --help, --version
-
-Exit status: 0 done (also when the list was taken in already), 1 refused or
-failed (the reference files as they were), 2 wrong arguments.
-)";
+const CommandLine cli(
+    "pelmora-import",
+    {.synopsis = {"[--root DIR] [--date YYYYMMDD] [--force] LIST.xlsx",
+                  "[--root DIR] --new-root [--replace] [LIST.xlsx]", "[--root DIR] --fee-items ITEMS.tsv"},
+     .description =
+         "Takes published reference data into the reference files under DIR/TX60/SubPrg (DIR is\n"
+         "$HOME/Corvane unless --root is given). Every file is written beside itself and renamed\n"
+         "when complete, so a running Pelmora never reads half of it.\n"
+         "\n"
+         "LIST.xlsx is the national drug price list (약제급여목록및급여상한금액표) in any published\n"
+         "layout; its products and ceiling prices hold from the date in its file name or sheet\n"
+         "name. A product whose row changed gets a new one from that date, a product no longer\n"
+         "listed ends the day before, and the same list taken in again changes nothing.",
+     .options = "  --root DIR        the installation root\n"
+                "  --date YYYYMMDD   the date the list holds from, when its names carry none\n"
+                "  --force           take in a list older than the last one taken in\n"
+                "  --new-root        write a root of published data only: the fee schedule built from\n"
+                "                    the published figures and the public holidays 2009-2027, with an\n"
+                "                    empty drug list (LIST.xlsx fills it) and no care institutions,\n"
+                "                    special codes or pack-unit drugs\n"
+                "  --replace         with --new-root, replace reference files that are there\n"
+                "  --fee-items F     add a newly published year of fee items: a tab-separated table with\n"
+                "                    the columns 연도, 항목, 수가코드, 금액; each item and its after-hours,\n"
+                "                    age and Saturday codes are priced from 1 January of its year\n",
+     .notes = "Exit status: 0 done (also when the list was taken in already), 1 refused or failed (the\n"
+              "reference files as they were), 2 wrong arguments."});
 
 struct Options {
     std::string root, date, list, feeItems;
     bool force = false, newRoot = false, replace = false;
 };
-
-int usage(const std::string& why) {
-    std::cerr << "pelmora-import: " << why << " (see --help)\n";
-    return 2;
-}
 
 // Progress on a terminal: one line, rewritten.
 DrugListImport::Progress terminalProgress() {
@@ -92,8 +87,8 @@ int run(const Options& o) {
     const std::filesystem::path root = o.root.empty() ? defaultRoot() : std::filesystem::path(o.root);
     if (o.newRoot) {
         const RealRootSummary r = RealRoot::make(root, o.replace);
-        std::cout << root.string() << ": 수가 " << r.feeRows << "행, 공휴일 " << r.holidays << "일, 특정기호 "
-                  << r.specialCodes << "행을 썼습니다 (약가는 비어 있습니다).\n";
+        std::cout << root.string() << ": 수가 " << r.feeRows << "행, 공휴일 " << r.holidays
+                  << "일을 썼습니다 (약가는 비어 있습니다).\n";
     }
     if (!o.feeItems.empty()) {
         std::ifstream in(o.feeItems, std::ios::binary);
@@ -117,49 +112,38 @@ int run(const Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (auto done = cli.answer(argc, argv)) return *done;
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= argc) return false;
-            into = argv[++i];
-            return true;
-        };
-        if (a == "--help" || a == "-h") {
-            std::cout << kHelp;
-            return 0;
-        }
-        if (a == "--version") {
-            std::cout << "pelmora-import " << PELMORA_VERSION << "\n";
-            return 0;
-        }
-        if (a == "--force")
+        if (a == "--force") {
             o.force = true;
-        else if (a == "--new-root")
+        } else if (a == "--new-root") {
             o.newRoot = true;
-        else if (a == "--replace")
+        } else if (a == "--replace") {
             o.replace = true;
-        else if (a == "--root" || a == "--date" || a == "--fee-items") {
-            if (!value(a == "--root" ? o.root : a == "--date" ? o.date : o.feeItems))
-                return usage(a + " needs a value");
-        } else if (a.starts_with("-"))
-            return usage("unknown option " + a);
-        else if (o.list.empty())
+        } else if (a == "--root" || a == "--date" || a == "--fee-items") {
+            if (i + 1 >= argc) return cli.usageError(a + " needs a value");
+            (a == "--root" ? o.root : a == "--date" ? o.date : o.feeItems) = argv[++i];
+        } else if (a.starts_with("-")) {
+            return cli.usageError("unknown option " + a);
+        } else if (o.list.empty()) {
             o.list = a;
-        else
-            return usage("one list file at a time");
+        } else {
+            return cli.usageError("one list file at a time");
+        }
     }
-    if (!o.newRoot && o.feeItems.empty() && o.list.empty()) return usage("nothing to take in");
-    if (o.replace && !o.newRoot) return usage("--replace goes with --new-root");
-    if (!o.date.empty() && !DateText::isDate(o.date)) return usage("--date needs YYYYMMDD");
+    if (!o.newRoot && o.feeItems.empty() && o.list.empty()) return cli.usageError("nothing to take in");
+    if (o.replace && !o.newRoot) return cli.usageError("--replace goes with --new-root");
+    if (!o.date.empty() && !DateText::isDate(o.date)) return cli.usageError("--date needs YYYYMMDD");
+    const bool terminal = ::isatty(STDERR_FILENO);
     try {
         return run(o);
     } catch (const ImportError& e) {
-        std::cerr << (::isatty(STDERR_FILENO) ? "\n" : "") << "pelmora-import: " << e.what() << hint(e.kind())
-                  << "\n";
+        std::cerr << (terminal ? "\n" : "") << "pelmora-import: " << e.what() << hint(e.kind()) << "\n";
     } catch (const std::exception& e) {
-        std::cerr << (::isatty(STDERR_FILENO) ? "\n" : "")
-                  << "pelmora-import: 작업을 마치지 못했습니다: " << e.what() << "\n";
+        std::cerr << (terminal ? "\n" : "") << "pelmora-import: 작업을 마치지 못했습니다: " << e.what()
+                  << "\n";
     }
     return 1;
 }

@@ -2,6 +2,7 @@
 
 #include "RefGenerator.h"
 #include "app/ModMain.h"
+#include "data/RealRoot.h"
 #include "util/CommandLine.h"
 
 namespace {
@@ -27,9 +28,17 @@ void makeDemoRoot(const std::filesystem::path& root, const pelmora::RootProgress
     progress(1, 1, {});
 }
 
+// A real root: the published fee schedule and holidays; the drug price list
+// is then taken in from the national list file (F6 in the main window).
+void makeRealRoot(const std::filesystem::path& root, const pelmora::RootProgress& progress) {
+    progress(0, 1, "공개된 수가와 공휴일로 참조 자료를 만드는 중입니다...");
+    pelmora::RealRoot::make(root);
+    progress(1, 1, {});
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (auto done = cli.answer(argc, argv)) return *done;
-    return pelmora::Main(argc, argv, cli, {.demo = makeDemoRoot, .real = {}});
+    return pelmora::Main(argc, argv, cli, {.demo = makeDemoRoot, .real = makeRealRoot});
 }
