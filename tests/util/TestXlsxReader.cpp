@@ -108,25 +108,6 @@ TEST(XlsxReader, RandomSheetsRoundTrip) {
     }
 }
 
-TEST(XlsxReader, StopsWhenAskedAndReportsProgress) {
-    test::TempDir dir;
-    Sheet sheet;
-    for (std::size_t r = 0; r < 5000; ++r)
-        sheet[r] = {"행" + std::to_string(r), "012"};
-    write(dir.file("big.xlsx"), sheet, {}, false);
-    XlsxReader reader(dir.file("big.xlsx"));
-    std::size_t last = 0;
-    EXPECT_FALSE(
-        reader.readRows([&](std::size_t row, const XlsxReader::Cells&) { return (last = row) < 99; }));
-    EXPECT_EQ(last, 99u);
-    double share = 0;
-    int calls = 0;
-    EXPECT_TRUE(reader.readRows([](std::size_t, const XlsxReader::Cells&) { return true; },
-                                [&](double s) { return ++calls, (share = s) >= 0; }));
-    EXPECT_GT(calls, 1);
-    EXPECT_DOUBLE_EQ(share, 1.0);
-}
-
 void zipOf(const std::string& path, const std::map<std::string, std::string>& entries) {
     zipFile z = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     for (const auto& [name, text] : entries) {
