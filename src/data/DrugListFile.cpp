@@ -13,7 +13,7 @@ namespace {
 using Kind = ImportError::Kind;
 
 // Field order of col_: the optional columns first, as in DrugListFile::Optional.
-enum Field { fMaker, fSpec, fClass, fIngredient, fOldCode, fUnit, fCode, fName, fPrice, fRoute, kFields };
+enum Field { fMaker, fSize, fClass, fIngredient, fOldCode, fUnit, fCode, fName, fPrice, fRoute, kFields };
 
 struct Header {
     Field field;
@@ -26,7 +26,7 @@ const Header kHeaders[] = {
     {fPrice, {"상한금액", "상한금액표금액", "상한가"}},
     {fRoute, {"투여", "투여경로"}},
     {fMaker, {"업체명", "업소명"}},
-    {fSpec, {"규격"}},
+    {fSize, {"규격"}},
     {fUnit, {"단위"}},
     {fClass, {"분류", "분류번호"}},
     {fIngredient, {"주성분코드"}},
@@ -128,7 +128,7 @@ void DrugListFile::findHeader() {
         if ((h.field == fName || h.field == fPrice || h.field == fRoute) && col_[h.field] == kNone)
             throw ImportError(Kind::BadFile, "약제급여목록 파일에 '" + h.names.front() + "' 열이 없습니다");
     has_[kMaker] = col_[fMaker] != kNone;
-    has_[kUnit] = col_[fSpec] != kNone || col_[fUnit] != kNone;
+    has_[kUnit] = col_[fSize] != kNone || col_[fUnit] != kNone;
     has_[kClass] = col_[fClass] != kNone;
     has_[kIngredient] = col_[fIngredient] != kNone;
     has_[kOldCode] = col_[fOldCode] != kNone;
@@ -164,7 +164,7 @@ bool DrugListFile::read(const std::function<void(ListedDrug&&)>& onDrug, std::ve
         d.name = name.ends_with(ending) ? name : name + ending;
         d.price = *amount;
         d.maker = cell(fMaker);
-        d.unit = cell(fSpec) + cell(fUnit);
+        d.unit = cell(fSize) + cell(fUnit);
         d.classNo = cell(fClass);
         d.ingredient = cell(fIngredient);
         d.oldCode = cell(fOldCode);

@@ -19,7 +19,7 @@ struct ListRow {
     std::string route = "내복";
     std::string price = "100"; // "산정불가" is written as text
     std::string maker = "한빛제약";
-    std::string spec = "1", unit = "정";
+    std::string size = "1", unit = "정"; // 규격 and 단위
     std::string classNo = "114", ingredient = "100101ATB";
 };
 
@@ -68,7 +68,7 @@ inline bool writeDrugList(const std::string& path, const std::string& sheet, Lis
         if (r.name.empty()) continue; // a group row: nothing but the generic name
         text("제품명", r.name);
         text("업체명", r.maker);
-        worksheet_write_number(ws, row, col["규격"], std::stod(r.spec), nullptr);
+        worksheet_write_number(ws, row, col["규격"], std::stod(r.size), nullptr);
         text("단위", r.unit);
         if (r.price == "산정불가")
             text(late ? "상한금액표 금액" : "상한금액", r.price);
