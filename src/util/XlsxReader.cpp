@@ -280,7 +280,13 @@ struct XlsxReader::Archive {
                 throw XlsxError(Kind::Damaged, name + "의 압축을 풀 수 없습니다 (잘렸거나 손상됨)");
             }
             done += static_cast<std::size_t>(n);
-            const bool more = sax.feed(buf.data(), static_cast<std::size_t>(n), n == 0, name);
+            bool more = false;
+            try {
+                more = sax.feed(buf.data(), static_cast<std::size_t>(n), n == 0, name);
+            } catch (...) {
+                unzCloseCurrentFile(zip); // the part is left, the archive stays usable
+                throw;
+            }
             const double share = info.uncompressed_size
                                      ? static_cast<double>(done) / static_cast<double>(info.uncompressed_size)
                                      : 0;
