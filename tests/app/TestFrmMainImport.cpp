@@ -150,6 +150,7 @@ class TestFrmMainImport : public QObject {
         const std::string before = bytesOf(drugFile());
         const QString shots = QString(PELMORA_BINARY_DIR) + "/screenshots";
         QDir().mkpath(shots);
+        QFile::remove(shots + "/import-progress.png"); // made anew below
         QString shown;
         bool cancel = true;
         onTick = [&] {
