@@ -7,11 +7,13 @@
 
 #include "RecordSet.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace pelmora {
 
+class DrugSearchList;
 class SqliteConnection;
 
 enum class Dialect { Local, TSql };
@@ -28,6 +30,12 @@ public:
     // Sends the statement text as given and binds only the parameters.
     // Failures raise DbError (or RuntimeError).
     virtual RecordSet query(const std::string& sql, const std::vector<RefParam>& params) = 0;
+    // A faster way to the search list of clsYakGa::RecordList at date
+    // (YYYYMMDD) for its search kind and text: the very rows, in the very
+    // order, of the list's query. nullptr when the connection has none for
+    // this search, which then runs the query.
+    virtual std::unique_ptr<DrugSearchList> drugSearch(const std::string& date, int yakSn,
+                                                       const std::string& text);
 };
 
 // A reference connection over an SQLite connection, in the local dialect

@@ -98,15 +98,32 @@ std::string RefSql::yakGaBibo(Dialect d) {
     return joinAll(pieces);
 }
 
+namespace {
+// The select list and table of the search list, shared by its query and by
+// the reading of one of its rows from the link database.
+std::string listColumns(Dialect d) {
+    const std::string route = " ," + RefSql::routeExpression(d) + " as vcYakTo";
+    return RefSql::join({" SELECT", "  약품명 as vcYakNm", " ,업소명 as vcYakCmp", " ,표준코드 as vcYakCd",
+                         " ,급여구분 as vcYakGu", route, " ,상한가 as mYakPr", " ,적용시작일 as vcYakDt",
+                         " ,규격단위 as vcYakTakDan", " ,코드 as vcYakOldCd", " FROM DBF심평원약"});
+}
+} // namespace
+
 std::string RefSql::yakGaList(Dialect d, int yakSn) {
     const char* by = yakSn == 1   ? " AND 약품명 like ?"
                      : yakSn == 2 ? " AND 업소명 like ?"
                                   : " AND 표준코드 like ?";
-    const std::string route = " ," + routeExpression(d) + " as vcYakTo";
-    return join({" SELECT", "  약품명 as vcYakNm", " ,업소명 as vcYakCmp", " ,표준코드 as vcYakCd",
-                 " ,급여구분 as vcYakGu", route, " ,상한가 as mYakPr", " ,적용시작일 as vcYakDt",
-                 " ,규격단위 as vcYakTakDan", " ,코드 as vcYakOldCd", " FROM DBF심평원약",
-                 " WHERE 적용시작일 <= ?", " AND 적용종료일 >= ?", by, " ORDER BY 약품명"});
+    return listColumns(d) +
+           join({" WHERE 적용시작일 <= ?", " AND 적용종료일 >= ?", by, " ORDER BY 약품명"}).substr(2);
+}
+
+std::string RefSql::yakGaListRows(const std::string& rowid, std::size_t count) {
+    std::string marks;
+    for (std::size_t i = 0; i < count; ++i)
+        marks += i ? ",?" : "?";
+    std::string sql = listColumns(Dialect::Local);
+    sql.insert(sql.rfind(" FROM DBF심평원약"), " ," + rowid + " as vcRowId\r\n");
+    return sql + join({" WHERE " + rowid + " IN (" + marks + ")"}).substr(2);
 }
 
 // The latest notice date: the table may hold several, and the first row a

@@ -22,6 +22,10 @@ class RefSql {
     static std::string yakGaSelect(Dialect d, int mode);
     static std::string yakGaBibo(Dialect d);
     static std::string yakGaList(Dialect d, int yakSn);
+    // Rows of the search list by their row ids in the link database (the
+    // row id named rowid, or another of its names when a column takes that
+    // one), `count` of them, each with its row id last, as vcRowId.
+    static std::string yakGaListRows(const std::string& rowid, std::size_t count);
     // the notice date of the drug prices
     static std::string noticeDate(Dialect d);
     // clsHoliday, clsHosp, clsSpesial: the same text in both dialects

@@ -53,4 +53,25 @@ void ReferenceFiles::createSchema(SqliteConnection& db, std::size_t index) {
     db.executeScript(schema(index));
 }
 
+// Read back from the schema itself, so the two never disagree.
+const std::vector<ReferenceFiles::Table>& ReferenceFiles::required(std::size_t index) {
+    static const std::array<std::vector<Table>, kCount> all = [] {
+        std::array<std::vector<Table>, kCount> out;
+        for (std::size_t i = 0; i < kCount; ++i) {
+            auto db = SqliteConnection::memory();
+            createSchema(*db, i);
+            for (auto t = db->query("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid");
+                 !t.eof(); t.moveNext()) {
+                Table table{t.field(0).toText(), {}};
+                for (auto c = db->query("SELECT name FROM pragma_table_info(?)", {Variant(table.name)});
+                     !c.eof(); c.moveNext())
+                    table.columns.push_back(c.field(0).toText());
+                out[i].push_back(std::move(table));
+            }
+        }
+        return out;
+    }();
+    return all.at(index);
+}
+
 } // namespace pelmora

@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pelmora {
 
@@ -34,6 +35,14 @@ class ReferenceFiles {
     static std::string schema(std::size_t index);
     // Creates the tables of file `index` on an empty database.
     static void createSchema(SqliteConnection& db, std::size_t index);
+
+    // The tables and columns of file `index` that the lookups read: a file
+    // lacking one of them cannot serve as reference data.
+    struct Table {
+        std::string name;
+        std::vector<std::string> columns;
+    };
+    static const std::vector<Table>& required(std::size_t index);
 };
 
 } // namespace pelmora

@@ -69,7 +69,8 @@ std::optional<StartOptions> parseStartOptions(int argc, const char* const* argv)
     return o;
 }
 
-bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log) {
+bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log,
+                const LinkProgressFn& progress) {
     objects.root = options.root;
     std::error_code ec;
     std::filesystem::create_directory(options.root, ec);
@@ -103,9 +104,11 @@ bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostre
     objects.CnWeb.reset();
 
     std::string why;
-    if (!ConnectLocalMdb(options.root, objects.CnMdb, &why)) {
+    if (!ConnectLocalMdb(options.root, objects.CnMdb, &why, progress)) {
+        // The cause names the file and what is wrong with it.
         if (!why.empty()) log << "local reference data: " << why << "\n";
-        messages().information("MDB 로컬 데이터 접속실패", kConnectTitle);
+        messages().information("MDB 로컬 데이터 접속실패" + (why.empty() ? std::string() : "\r\n\r\n" + why),
+                               kConnectTitle);
         return false;
     }
     objects.setLocalMode(true);

@@ -54,6 +54,8 @@ std::filesystem::path defaultRoot();
 // Runs the start-up into objects, showing its boxes through messages() and
 // writing what the user is not shown to log. True when the main window
 // should be shown; false when the program must end.
-bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log);
+// progress hears of a build of the link database while it runs.
+bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log,
+                const LinkProgressFn& progress = {});
 
 } // namespace pelmora

@@ -59,14 +59,36 @@ void clsYakGa::load(const std::string& sql, const std::vector<RefParam>& params)
     FindCount = rs.recordCount();
 }
 
+RecordSet clsYakGa::listQuery(const std::string& date, std::int16_t YakSn, const std::string& YakTxt) {
+    return cn_.query(
+        RefSql::yakGaList(cn_.dialect(), YakSn),
+        {{date, RefSql::kDateSize}, {date, RefSql::kDateSize}, {"%" + YakTxt + "%", RefSql::kSearchSize}});
+}
+
+std::unique_ptr<DrugSearchList> clsYakGa::RecordListPaged(const std::string& YakDt, std::int16_t YakSn,
+                                                          const std::string& YakTxt) {
+    try {
+        const std::string date = RefSql::dateOrToday(YakDt);
+        std::unique_ptr<DrugSearchList> list = cn_.drugSearch(date, YakSn, YakTxt);
+        if (!list) list = std::make_unique<WholeDrugList>(listQuery(date, YakSn, YakTxt));
+        FindResult = list->recordCount() > 0;
+        FindCount = FindResult ? list->recordCount() : 0;
+        return list;
+    } catch (const RuntimeError& e) {
+        showLookupError("clsYakGa : RecordList ", e);
+        return nullptr;
+    }
+}
+
 void clsYakGa::RecordList(const std::string& YakDt, std::int16_t YakSn, const std::string& YakTxt,
                           RecordSet& rs) {
     try {
         const std::string date = RefSql::dateOrToday(YakDt);
-        RecordSet found =
-            cn_.query(RefSql::yakGaList(cn_.dialect(), YakSn), {{date, RefSql::kDateSize},
-                                                                {date, RefSql::kDateSize},
-                                                                {"%" + YakTxt + "%", RefSql::kSearchSize}});
+        RecordSet found;
+        if (auto list = cn_.drugSearch(date, YakSn, YakTxt))
+            found = list->rows(0, static_cast<std::size_t>(list->recordCount()));
+        else
+            found = listQuery(date, YakSn, YakTxt);
         FindResult = !found.eof();
         FindCount = FindResult ? found.recordCount() : 0;
         rs = std::move(found);

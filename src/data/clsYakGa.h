@@ -4,11 +4,13 @@
 // price in force before a date, and the search list of the drug search
 // window. One instance is shared by the drug grid and the search window.
 
+#include "DrugSearchList.h"
 #include "RecordSet.h"
 #include "RefConnection.h"
 #include "util/Currency.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace pelmora {
@@ -28,6 +30,11 @@ class clsYakGa {
     // and any other value), name (1) or maker (2) containing YakTxt, sorted
     // by name. rs keeps what it held when the query fails.
     void RecordList(const std::string& YakDt, std::int16_t YakSn, const std::string& YakTxt, RecordSet& rs);
+    // The same list handed out a part at a time (the search window shows its
+    // first screenful before reading the rest); sets FindResult and
+    // FindCount. nullptr when the query failed, which was reported.
+    std::unique_ptr<DrugSearchList> RecordListPaged(const std::string& YakDt, std::int16_t YakSn,
+                                                    const std::string& YakTxt);
 
     std::int16_t Mode = 0;
     bool FindResult = false;
@@ -48,6 +55,7 @@ class clsYakGa {
 
   private:
     void load(const std::string& sql, const std::vector<RefParam>& params);
+    RecordSet listQuery(const std::string& date, std::int16_t YakSn, const std::string& YakTxt);
     RefConnection& cn_;
 };
 

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <sys/file.h>
 #include <unistd.h>
@@ -27,7 +28,7 @@ std::string slurp(const fs::path& p) {
 std::vector<std::string> tables(SqliteConnection& db) {
     std::vector<std::string> out;
     for (auto rs = db.query("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%' "
-                            "ORDER BY name");
+                            "AND name NOT LIKE 'LinkSys%' ORDER BY name");
          !rs.eof(); rs.moveNext())
         out.push_back(rs.field("name").toText());
     return out;
@@ -103,8 +104,12 @@ TEST_F(Link, AMissingFileIsReportedAfterCheckingAllAndNothingIsRebuilt) {
     EXPECT_EQ(cn, nullptr);
     ASSERT_EQ(box.boxes.size(), 1u);
     EXPECT_EQ(box.boxes[0].kind, test::ShownBox::Plain);
-    EXPECT_EQ(box.boxes[0].text, "로컬 연결에 필요한 MDB데이터를 찾을수 없습니다.");
+    EXPECT_EQ(box.boxes[0].text,
+              "로컬 연결에 필요한 MDB데이터를 찾을수 없습니다.\r\n\r\n찾을 수 없는 파일:\r\n" +
+                  ReferenceFiles::file(root, ReferenceFiles::kHoliday).string() + "\r\n" +
+                  ReferenceFiles::file(root, ReferenceFiles::kPack).string());
     EXPECT_EQ(box.boxes[0].title, kAppTitle);
+    EXPECT_NE(why.find(ReferenceFiles::file(root, ReferenceFiles::kPack).string()), std::string::npos);
     EXPECT_EQ(slurp(ReferenceFiles::linkDatabase(root)), before);
     // a folder of the file's name is not the file
     fs::create_directory(ReferenceFiles::file(root, ReferenceFiles::kHoliday));
@@ -113,25 +118,31 @@ TEST_F(Link, AMissingFileIsReportedAfterCheckingAllAndNothingIsRebuilt) {
     EXPECT_EQ(box.boxes.size(), 2u);
 }
 
-TEST_F(Link, ALockedLinkDatabaseIsNotTouched) {
+// Two running copies share a current link database; a build waits for the
+// other's build and gives up with a cause after the wait.
+TEST_F(Link, BuildsTakeTheLockRunningCopiesShare) {
     fx.reset();
     ASSERT_TRUE(ConnectLocalMdb(root, cn));
-    // a second running copy
     std::unique_ptr<LinkDatabase> second;
-    std::string why;
-    EXPECT_FALSE(ConnectLocalMdb(root, second, &why));
-    EXPECT_NE(why.find("in use"), std::string::npos) << why;
-    EXPECT_TRUE(box.boxes.empty());
-    EXPECT_EQ(cn->connection().query("SELECT count(*) AS n FROM 공휴일", {}).field("n").toInt32(), 0);
-    cn.reset();
+    ASSERT_TRUE(ConnectLocalMdb(root, second));
+    EXPECT_FALSE(second->built());
+    EXPECT_EQ(second->query("SELECT count(*) AS n FROM 공휴일", {}).field("n").toInt32(), 0);
 
-    // another program holding the lock
     int fd = ::open(LinkDatabase::lockPath(root).c_str(), O_RDWR);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(ConnectLocalMdb(root, cn));
+    const auto wait = LinkDatabase::lockWait;
+    LinkDatabase::lockWait = std::chrono::milliseconds(200);
+    int waited = 0;
+    std::unique_ptr<LinkDatabase> third;
+    EXPECT_THROW(third = LinkDatabase::rebuild(
+                     root, [&](const LinkProgress& p) { waited += p.phase == LinkProgress::Phase::Waiting; }),
+                 DbError);
+    EXPECT_GT(waited, 0);
     ::close(fd);
-    EXPECT_TRUE(ConnectLocalMdb(root, cn));
+    LinkDatabase::lockWait = wait;
+    EXPECT_TRUE(LinkDatabase::rebuild(root)->built());
+    EXPECT_EQ(cn->query("SELECT count(*) AS n FROM 공휴일", {}).field("n").toInt32(), 0); // still reads
 }
 
 TEST_F(Link, TheOldLinkDatabaseIsReplacedWholeOrKept) {
@@ -181,12 +192,40 @@ TEST_F(Link, TheReferenceFilesAreNeverWritten) {
     EXPECT_EQ(filesIn(ReferenceFiles::folder(root)), folderBefore);
 }
 
-TEST_F(Link, AMissingColumnStillGivesALinkDatabase) {
-    fx->exec(ReferenceFiles::kHoliday, "DROP TABLE 공휴일");
-    fx->exec(ReferenceFiles::kHoliday, "CREATE TABLE 공휴일 (날짜 TEXT, 설명 TEXT)");
+TEST_F(Link, AFileThatCannotServeSaysWhichAndWhy) {
     fx.reset();
-    ASSERT_TRUE(ConnectLocalMdb(root, cn));
-    EXPECT_EQ(cn->stats().indexes, 8); // all but the holiday index
+    const struct {
+        std::size_t file;
+        std::function<void(const fs::path&)> spoil;
+        std::string cause;
+    } cases[] = {
+        {ReferenceFiles::kSpecial, [](const fs::path& f) { std::ofstream(f, std::ios::trunc); },
+         "특정기호.db 파일이 비어 있습니다."},
+        {ReferenceFiles::kHosp,
+         [](const fs::path& f) { std::ofstream(f, std::ios::trunc) << std::string(4096, 'x'); },
+         "병원종병.db 파일은 데이터베이스 파일이 아니거나 손상되었습니다."},
+        {ReferenceFiles::kDrug,
+         [](const fs::path& f) {
+             SqliteConnection::open(f.string())->executeScript("DROP TABLE 고시적용일");
+         },
+         "심평원약.db 파일에 고시적용일 표가 없습니다."},
+        {ReferenceFiles::kFee,
+         [](const fs::path& f) {
+             SqliteConnection::open(f.string())
+                 ->executeScript("ALTER TABLE DBF심평원수 DROP COLUMN 수가단가");
+         },
+         "심평원수.db 파일의 DBF심평원수 표에 수가단가 열이 없습니다."},
+    };
+    for (const auto& c : cases) {
+        test::TempDir d;
+        { test::RefFixture f(d.path()); }
+        c.spoil(ReferenceFiles::file(d.path(), c.file));
+        std::string why;
+        EXPECT_FALSE(ConnectLocalMdb(d.path(), cn, &why));
+        EXPECT_NE(why.find(c.cause), std::string::npos) << why;
+        EXPECT_EQ(why.rfind(ReferenceFiles::folder(d.path()).string(), 0), 0u) << why;
+    }
+    EXPECT_TRUE(box.boxes.empty()); // the caller shows the cause
 }
 
 // Every lookup by code or date is an index search; the searches by name or

@@ -40,7 +40,12 @@ TEST(StartUp, FirstRunOnAnEmptyRootCreatesTheFoldersAndACurrentStore) {
     // no server configured: straight to the local files, said on the log only
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].kind, test::ShownBox::Plain);
-    EXPECT_EQ(boxes.boxes[1].text, "MDB 로컬 데이터 접속실패");
+    // the last box says which files are missing, and so does the log
+    EXPECT_EQ(boxes.boxes[1].text.rfind("MDB 로컬 데이터 접속실패\r\n\r\n참조 파일을 찾을 수 없습니다:", 0),
+              0u);
+    EXPECT_NE(boxes.boxes[1].text.find(ReferenceFiles::file(root, ReferenceFiles::kPack).string()),
+              std::string::npos);
+    EXPECT_NE(log.str().find(ReferenceFiles::file(root, ReferenceFiles::kPack).string()), std::string::npos);
     EXPECT_NE(log.str().find("중앙 서버가 없어"), std::string::npos);
     EXPECT_FALSE(o.modeChosen());
 }
@@ -58,9 +63,11 @@ TEST(StartUp, UnreachableServerAndAMissingFileShowTheThreeBoxesInOrder) {
     EXPECT_EQ(boxes.boxes[0].text, kWebFailed);
     EXPECT_EQ(boxes.boxes[0].title, "접속실패");
     EXPECT_EQ(boxes.boxes[0].kind, test::ShownBox::Information);
-    EXPECT_EQ(boxes.boxes[1].text, "로컬 연결에 필요한 MDB데이터를 찾을수 없습니다.");
+    EXPECT_EQ(boxes.boxes[1].text,
+              "로컬 연결에 필요한 MDB데이터를 찾을수 없습니다.\r\n\r\n찾을 수 없는 파일:\r\n" +
+                  ReferenceFiles::file(dir.path(), ReferenceFiles::kPack).string());
     EXPECT_EQ(boxes.boxes[1].kind, test::ShownBox::Plain);
-    EXPECT_EQ(boxes.boxes[2].text, "MDB 로컬 데이터 접속실패");
+    EXPECT_EQ(boxes.boxes[2].text.rfind("MDB 로컬 데이터 접속실패\r\n\r\n", 0), 0u);
     EXPECT_EQ(boxes.boxes[2].title, "접속실패");
     EXPECT_NE(log.str().find("08"), std::string::npos) << log.str();
 }
