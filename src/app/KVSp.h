@@ -88,6 +88,8 @@ public:
     int spOverLapPing(int rowOrCol, const QString& value, int sRowOrCol, int exempt = 0) const;
     void spRsBound(RecordSet rs, double rowHeight = 0);
     void spRsBoundAuto(RecordSet rs, double rowHeight = 0);
+    // Rows of more records of the bound list (same fields) below its rows.
+    void spRsAppend(RecordSet rs);
     // An empty file name asks with a file dialog opened at the folder.
     bool spExportToExcel(const QString& fileName = {}, const QString& folder = {}, bool xlsx = true);
     bool spImportToExcel(const QString& fileName = {}, const QString& folder = {}, bool xlsx = true);

@@ -223,6 +223,10 @@ void KVSp::spRsBound(RecordSet rs, double rowHeight) {
     ensureCurrent();
 }
 
+void KVSp::spRsAppend(RecordSet rs) {
+    model_->append(std::make_shared<const RecordSet>(std::move(rs)));
+}
+
 void KVSp::spRsBoundAuto(RecordSet rs, double rowHeight) {
     spRsBound(std::move(rs), rowHeight);
     if (grid_) grid_->resizeColumnsToContents();

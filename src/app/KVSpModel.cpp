@@ -61,8 +61,9 @@ KVSpModel::Cell& KVSpModel::cellRef(int row, int col) {
 
 QString KVSpModel::sourceText(const Row& r, int col) const {
     const int field = cols_[static_cast<std::size_t>(col - 1)].source;
-    if (!rs_ || r.source < 0 || field < 0) return {};
-    const Variant& v = rs_->value(static_cast<std::size_t>(r.source), field);
+    if (r.source < 0 || field < 0) return {};
+    const RecordSet& part = *rs_[static_cast<std::size_t>(r.source >> 32)];
+    const Variant& v = part.value(static_cast<std::size_t>(r.source & 0xffffffffL), field);
     if (v.isNull()) return {};
     return QString::fromStdString(v.toText());
 }

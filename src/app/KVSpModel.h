@@ -75,6 +75,8 @@ public:
     void removeColAt(int col);
     void sortRows(int col, int row1, int row2, bool ascending);
     void bind(std::shared_ptr<const RecordSet> rs);
+    // More records of the bound list, with the same fields, as rows below.
+    void append(std::shared_ptr<const RecordSet> rs);
     // Rows whose cells are held by the grid itself (for checks of laziness).
     std::size_t materialisedRows() const;
 
@@ -99,7 +101,7 @@ private:
         bool locked = false;
     };
     struct Row {
-        long source = -1; // record of the bound record set, -1 when own
+        long source = -1; // part of the bound list << 32 | its record; -1 when own
         std::vector<Cell> cells;
     };
 
@@ -113,7 +115,7 @@ private:
 
     std::vector<Row> rows_;
     std::vector<Column> cols_;
-    std::shared_ptr<const RecordSet> rs_;
+    std::vector<std::shared_ptr<const RecordSet>> rs_; // the bound list, in its parts
 };
 
 // Whole-number text of a number cell, with or without thousands separators.

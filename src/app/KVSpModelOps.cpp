@@ -206,18 +206,32 @@ void KVSpModel::sortRows(int col, int row1, int row2, bool ascending) {
 
 void KVSpModel::bind(std::shared_ptr<const RecordSet> rs) {
     beginResetModel();
-    rs_ = std::move(rs);
-    const int fields = rs_ ? rs_->fieldCount() : 0;
+    rs_.clear();
+    if (rs) rs_.push_back(rs);
+    const int fields = rs ? rs->fieldCount() : 0;
     cols_.assign(static_cast<std::size_t>(fields), Column{});
     for (int i = 0; i < fields; ++i) {
-        cols_[static_cast<std::size_t>(i)].header = QString::fromStdString(rs_->fieldName(i));
+        cols_[static_cast<std::size_t>(i)].header = QString::fromStdString(rs->fieldName(i));
         cols_[static_cast<std::size_t>(i)].source = i;
     }
-    const long count = rs_ ? rs_->recordCount() : 0;
+    const long count = rs ? rs->recordCount() : 0;
     rows_.clear();
     rows_.resize(static_cast<std::size_t>(count));
     for (long i = 0; i < count; ++i) rows_[static_cast<std::size_t>(i)].source = i;
     endResetModel();
+}
+
+void KVSpModel::append(std::shared_ptr<const RecordSet> rs) {
+    if (!rs || rs->recordCount() == 0) return;
+    if (rs_.empty()) return bind(std::move(rs));
+    const long part = static_cast<long>(rs_.size());
+    const long count = rs->recordCount();
+    const int first = maxRows();
+    beginInsertRows({}, first, first + static_cast<int>(count) - 1);
+    rs_.push_back(std::move(rs));
+    rows_.resize(rows_.size() + static_cast<std::size_t>(count));
+    for (long i = 0; i < count; ++i) rows_[static_cast<std::size_t>(first + i)].source = part << 32 | i;
+    endInsertRows();
 }
 
 } // namespace pelmora

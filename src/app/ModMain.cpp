@@ -1,8 +1,9 @@
 #include "ModMain.h"
 
 #include "QtMessage.h"
-#include "frmMain.h"
 #include "data/StartUp.h"
+#include "frmMain.h"
+#include "frmProgress.h"
 #include "util/CommandLine.h"
 #include "util/Messages.h"
 
@@ -17,7 +18,8 @@ namespace pelmora {
 void ApplyAppLook(QApplication& app) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
     QFont f(QStringLiteral("NanumGothic"), 9);
-    f.setFamilies({QStringLiteral("NanumGothic"), QStringLiteral("NanumBarunGothic"), QStringLiteral("Noto Sans CJK KR")});
+    f.setFamilies({QStringLiteral("NanumGothic"), QStringLiteral("NanumBarunGothic"),
+                   QStringLiteral("Noto Sans CJK KR")});
     app.setFont(f);
 }
 
@@ -50,11 +52,13 @@ int Main(int argc, char** argv, const CommandLine& cli, const RootMakers& makers
     const bool chooseAgain = app.arguments().contains(u"--choose-root");
     bool started = false;
     if (PrepareStartRoot(*options, chooseAgain, makers, std::cerr)) {
-        started = RunStartUp(*options, objects, std::cerr);
+        // A build of the link database stands in a progress window.
+        LinkProgressWindow progress;
+        started = RunStartUp(*options, objects, std::cerr, progress.function());
         // A central server was set but did not answer, and the files are missing.
         while (!started && !objects.modeChosen() && OfferStartRoot(*options, makers)) {
             objects.release();
-            started = RunStartUp(*options, objects, std::cerr);
+            started = RunStartUp(*options, objects, std::cerr, progress.function());
         }
     }
     if (started) {
@@ -66,6 +70,24 @@ int Main(int argc, char** argv, const CommandLine& cli, const RootMakers& makers
     objects.release();
     setMessages(nullptr);
     return rc;
+}
+
+void RefreshLocalMdb(QWidget* parent) {
+    static bool running = false;
+    ProcessObjects& objects = processObjects();
+    if (running || !objects.CnMdb || !objects.CnMdb->stale()) return;
+    running = true;
+    std::string why;
+    LinkDatabase::Refresh outcome;
+    {
+        LinkProgressWindow progress(parent);
+        outcome = objects.CnMdb->refresh(progress.function(), &why);
+    }
+    running = false;
+    if (outcome != LinkDatabase::Refresh::Failed) return;
+    std::cerr << "pelmora: " << why << "\n";
+    messages().information("참조 자료가 바뀌었으나 새로 읽지 못해 이전 자료로 계속합니다.\r\n\r\n" + why,
+                           kAppTitle);
 }
 
 } // namespace pelmora

@@ -4,6 +4,7 @@
 #include "KVSp.h"
 #include "KeyCodes.h"
 #include "ModDrug.h"
+#include "ModMain.h"
 #include "data/clsYakGa.h"
 #include "util/Messages.h"
 #include "util/RuntimeError.h"
@@ -43,9 +44,9 @@ constexpr int kCodeColumn = 3;
 constexpr int kDateColumn = 7;
 constexpr int kPriceColumn = 6;
 
-// The field name of a record set no search returns: the lookup leaves the
-// record set as it was when its query fails, so the mark shows the failure.
-constexpr const char* kUntouched = "\x01untouched";
+// Rows shown at once (a few screenfuls), then rows added per idle moment.
+constexpr std::size_t kFirstRows = 120;
+constexpr std::size_t kMoreRows = 1500;
 
 struct BusyCursor {
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -158,21 +159,24 @@ void frmDrug::showEvent(QShowEvent* event) {
 }
 
 void frmDrug::cmd조회_Click() {
+    // A reference file changed meanwhile is read before searching it.
+    RefreshLocalMdb(this);
     BusyCursor busy;
+    stopFilling();
     try {
         lab상태->setText(QStringLiteral("상품 조회중....."));
         Sp상품->setMaxRows(0);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         clsYakGa search(ref_);
-        RecordSet rs({kUntouched}, {});
-        search.RecordList(lab날짜->text().toStdString(), static_cast<std::int16_t>(cmbClass->currentIndex()),
-                          txtFind->text().trimmed().toStdString(), rs);
+        std::unique_ptr<DrugSearchList> list = search.RecordListPaged(
+            lab날짜->text().toStdString(), static_cast<std::int16_t>(cmbClass->currentIndex()),
+            txtFind->text().trimmed().toStdString());
         // A failed query was reported by the lookup; the status line keeps
         // saying that the search did not finish.
-        if (rs.fieldCount() == 1 && rs.fieldName(0) == kUntouched) return;
-        const long count = rs.recordCount();
+        if (!list) return;
+        const long count = list->recordCount();
         if (count > 0) {
-            Sp상품->spRsBound(std::move(rs));
+            Sp상품->spRsBound(list->rows(0, kFirstRows));
             setColumns();
         }
         if (Sp상품->MaxRows() > 0) {
@@ -180,14 +184,44 @@ void frmDrug::cmd조회_Click() {
                              QStringLiteral("건 검색되었습니다."));
             Sp상품->spGoCell(1, 1);
             Sp상품->SetFocus();
+            if (Sp상품->MaxRows() < count) {
+                list_ = std::move(list);
+                filled_ = static_cast<std::size_t>(Sp상품->MaxRows());
+                QTimer::singleShot(0, this, &frmDrug::fillMore);
+            }
         } else {
             lab상태->setText(QStringLiteral("검색된 자료가 없습니다."));
+            // Nothing found: the text stays ready to be corrected.
+            txtFind->setFocus();
+            txtFind->selectAll();
         }
     } catch (const RuntimeError& e) {
         messages().information(e.description(), "오류");
     } catch (const std::exception& e) {
         messages().information(e.what(), "오류");
     }
+}
+
+void frmDrug::fillMore() {
+    if (!list_) return;
+    try {
+        RecordSet more = list_->rows(filled_, kMoreRows);
+        const auto added = static_cast<std::size_t>(more.recordCount());
+        filled_ += added;
+        Sp상품->spRsAppend(std::move(more));
+        if (added == 0 || filled_ >= static_cast<std::size_t>(list_->recordCount()))
+            stopFilling();
+        else
+            QTimer::singleShot(0, this, &frmDrug::fillMore);
+    } catch (const RuntimeError& e) {
+        stopFilling();
+        messages().information(e.description(), "오류");
+    }
+}
+
+void frmDrug::stopFilling() {
+    list_.reset();
+    filled_ = 0;
 }
 
 void frmDrug::cmd확인_Click() {
@@ -203,11 +237,13 @@ void frmDrug::cmd확인_Click() {
         messages().information(e.description(), "오류");
         return;
     }
+    stopFilling();
     taken_ = true;
     accept();
 }
 
 void frmDrug::cmd종료_Click() {
+    stopFilling();
     reject();
 }
 

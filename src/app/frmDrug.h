@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -14,6 +16,7 @@ class QTableView;
 
 namespace pelmora {
 
+class DrugSearchList;
 class KVSp;
 class RefConnection;
 
@@ -39,6 +42,8 @@ class frmDrug : public QDialog {
 
     // True once a drug was taken (the dialog's result is then Accepted).
     bool taken() const { return taken_; }
+    // True while the rows of a long list are still being filled in.
+    bool filling() const { return list_ != nullptr; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,8 +54,14 @@ class frmDrug : public QDialog {
     void bindGrid();
     void setColumns();
     bool windowKey(int key);
+    void fillMore();
+    void stopFilling();
 
     RefConnection& ref_;
+    // The list of the last search while its rows are filled in, a part each
+    // time the window is idle, after the first screenful was shown.
+    std::unique_ptr<DrugSearchList> list_;
+    std::size_t filled_ = 0;
     bool shownOnce_ = false;
     bool taken_ = false;
 };

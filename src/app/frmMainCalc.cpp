@@ -5,6 +5,7 @@
 
 #include "KVSp.h"
 #include "ModDrug.h"
+#include "ModMain.h"
 #include "charge/ChargeRequest.h"
 #include "charge/ChargeResultCells.h"
 #include "charge/DetailBreakdown.h"
@@ -63,6 +64,9 @@ ChargeInput frmMain::chargeInput() const {
 // An error of the run shows its description alone; the grids keep what the
 // run had written before it.
 void frmMain::ProcCalc() {
+    // Reference files changed since the last run are taken up now, before
+    // this run reads any of them.
+    RefreshLocalMdb(this);
     try {
         const ChargeRequest rq =
             BuildChargeRequest(chargeInput(), [this]() -> clsYakGa& { return renewProcessDrug(ref_); });

@@ -250,6 +250,45 @@ class TestFrmDrug : public QObject {
         QCOMPARE(f.status(), QStringLiteral("상품 조회중....."));
     }
 
+    // From the grid or the text, a search that finds nothing leaves the
+    // text ready to be corrected.
+    void nothingFoundLeavesTheFocusInTheSearchText() {
+        Window f;
+        QVERIFY(f.show());
+        f.search(1, QStringLiteral("타이레놀"));
+        QCOMPARE(QApplication::focusWidget(), f.w->sp상품);
+        f.w->txtFind->setText(QStringLiteral("없는약"));
+        f.key(Qt::Key_F3);
+        QCOMPARE(f.status(), QStringLiteral("검색된 자료가 없습니다."));
+        QCOMPARE(QApplication::focusWidget(), f.w->txtFind);
+        QCOMPARE(f.w->txtFind->selectedText(), QStringLiteral("없는약"));
+        f.search(1, QStringLiteral("또없는약"));
+        QCOMPARE(QApplication::focusWidget(), f.w->txtFind);
+    }
+
+    // A long list shows its count and first rows at once and fills in the
+    // rest while the window is idle, in the list's order.
+    void aLongListFillsInAfterItsFirstScreenful() {
+        Window f;
+        for (int i = 0; i < 700; ++i)
+            f.fx.drug({.code = std::to_string(660000000 + i), .name = "긴목록정" + std::to_string(1000 + i)});
+        QVERIFY(f.show());
+        QAbstractItemModelTester tester(f.w->Sp상품->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        f.search(1, QStringLiteral("긴목록"));
+        QCOMPARE(f.status(), QStringLiteral("자료가 700건 검색되었습니다."));
+        QVERIFY(f.w->Sp상품->MaxRows() < 700);
+        QVERIFY(f.w->filling());
+        QTRY_COMPARE(f.w->Sp상품->MaxRows(), 700);
+        QVERIFY(!f.w->filling());
+        for (int r = 1; r <= 700; r += 99)
+            QCOMPARE(f.cell(r, 3), QString::number(660000000 + r - 1));
+        // Enter takes the drug of the row it stands on
+        f.w->Sp상품->spGoCell(650, 1);
+        f.key(Qt::Key_Return);
+        QCOMPARE(processDrug(f.cn).vcYakCd, std::string("660000649"));
+    }
+
     void screenshot() {
         Window f;
         QVERIFY(f.show());
