@@ -1,13 +1,16 @@
 // Runs the pelmora-calc command and checks what it writes, byte for byte.
 
 #include "charge/AccountFields.h"
+#include "data/KvAdo.h"
 #include "data/ReferenceFiles.h"
 #include "data/SqliteConnection.h"
+#include "data/TestOdbcSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -52,7 +55,8 @@ class Calc : public testing::Test {
                        {code, std::string(code) + " 수가", static_cast<std::int32_t>(amount)});
     }
 
-    Outcome run(const std::vector<std::string>& args, const std::string& input = "") {
+    Outcome run(const std::vector<std::string>& args, const std::string& input = "",
+                const std::vector<std::pair<std::string, std::string>>& env = {}) {
         const std::string in = dir.file("in"), out = dir.file("out"), err = dir.file("err");
         std::ofstream(in, std::ios::binary) << input;
         pid_t pid = fork();
@@ -63,6 +67,9 @@ class Calc : public testing::Test {
             dup2(fi, 0);
             dup2(fo, 1);
             dup2(fe, 2);
+            for (const auto& [name, value] : env)
+                ::setenv(name.c_str(), value.c_str(), 1);
+            ::alarm(60); // a hanging run fails the test instead of holding it
             std::vector<char*> argv{const_cast<char*>(kCalc.c_str())};
             for (const auto& a : args)
                 argv.push_back(const_cast<char*>(a.c_str()));
@@ -187,6 +194,65 @@ TEST_F(Calc, WrongArgumentsOrNoDatabaseExitWith2) {
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(run({"--ref-db", feeDb, "--batch", dir.file("none.jsonl")}).status, 2);
+}
+
+// The connection string, password included, need not be on the command
+// line; when it is, the tool says who can see it.
+TEST_F(Calc, TheConnectionStringComesFromAFileOrTheEnvironment) {
+    const std::string conn = std::string("DRIVER=") + kSqliteDriverPath + ";Database=" + feeDb;
+    const std::string expected = run({"--ref-db", feeDb, "--header", kHeader, "--lines", kLines}).out;
+    const std::string privateFile = dir.file("conn"), sharedFile = dir.file("conn-shared"),
+                      blank = dir.file("blank");
+    std::ofstream(privateFile) << "\n  " << conn << "  \n";
+    std::ofstream(sharedFile) << conn;
+    std::ofstream(blank) << "\n \n";
+    ::chmod(privateFile.c_str(), 0600);
+    ::chmod(sharedFile.c_str(), 0644);
+    const struct {
+        std::vector<std::string> source;
+        int status;
+        const char* said; // on standard error; "" for nothing
+    } cases[] = {
+        {{"--odbc-file", privateFile}, 0, ""},
+        {{"--odbc-env", "PELMORA_TEST_ODBC"}, 0, ""},
+        {{"--odbc-file", sharedFile}, 0, "다른 사용자도 읽을 수 있습니다"},
+        {{"--odbc", conn}, 0, "다른 사용자도 볼 수 있습니다"},
+        {{"--odbc-env", "PELMORA_TEST_NONE"}, 2, "환경 변수 PELMORA_TEST_NONE에 연결 문자열이 없습니다."},
+        {{"--odbc-file", blank}, 2, "연결 문자열 파일이 비어 있습니다"},
+        {{"--odbc-file", dir.file("none")}, 2, "연결 문자열 파일을 읽을 수 없습니다"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.source;
+        for (const auto& a : {"--header", kHeader.c_str(), "--lines", kLines.c_str()})
+            args.push_back(a);
+        Outcome r = run(args, "", {{"PELMORA_TEST_ODBC", conn}});
+        EXPECT_EQ(r.status, c.status) << c.source[0] << r.err;
+        if (c.status == 0) {
+            EXPECT_EQ(r.out, expected) << c.source[0];
+        }
+        if (*c.said) {
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err, "") << c.source[0];
+        }
+        EXPECT_EQ(r.err.find(feeDb + ";"), std::string::npos); // the string itself is never echoed
+    }
+}
+
+// Without a protocol version a silent server would hold the login forever;
+// the pinned one makes it give up at its time-out.
+TEST_F(Calc, ASilentServerFailsWithinTheLoginTimeOut) {
+    test::SilentListener server;
+    const std::string file = dir.file("conn");
+    std::ofstream(file) << "DRIVER=" << kTdsDriverPath << ";Server=127.0.0.1;Port=" << server.port()
+                        << ";Database=DB_WebTOLA;UID=sa;PWD=secret";
+    ::chmod(file.c_str(), 0600);
+    const auto start = std::chrono::steady_clock::now();
+    Outcome r = run({"--odbc-file", file, "--header", kHeader});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("HYT00"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("secret"), std::string::npos);
 }
 
 } // namespace

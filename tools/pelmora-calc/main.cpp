@@ -2,13 +2,15 @@
 //
 //   pelmora-calc (--ref-db FILE | --root DIR) --header H [--lines L]
 //   pelmora-calc (--ref-db FILE | --root DIR) --batch FILE|-
-//   pelmora-calc --odbc 'CONNECTION STRING' [--dialect local|tsql] (--header H [--lines L] | --batch F)
+//   pelmora-calc (--odbc-file FILE | --odbc-env VAR | --odbc CONN) [--dialect local|tsql] (--header ... |
+//   --batch ...)
 //
 // One JSON object per request goes to standard output; messages go to
 // standard error. Exit status: 0 done, 1 a batch line was not a request,
 // 2 wrong arguments or no reference data.
 
 #include "CalcSession.h"
+#include "OdbcSecret.h"
 #include "charge/FeeIndex.h"
 #include "data/LinkDatabase.h"
 #include "data/OdbcRefConnection.h"
@@ -19,6 +21,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 using namespace pelmora;
 
@@ -28,24 +31,31 @@ const CommandLine cli(
     "pelmora-calc",
     {.synopsis = {"(--ref-db FILE | --root DIR) --header HEADER [--lines LINES]",
                   "(--ref-db FILE | --root DIR) --batch REQUESTS.jsonl|-",
-                  "--odbc CONNECTION [--dialect local|tsql] (--header ... | --batch ...)"},
+                  "(--odbc-file FILE | --odbc-env VAR | --odbc CONN) [--dialect local|tsql] (--header ... | "
+                  "--batch ...)"},
      .description =
          "Prices charge requests without the window: one JSON object with every figure per request on\n"
          "standard output, messages on standard error. Exit status: 0 done, 1 a batch line was not a\n"
          "request, 2 wrong arguments or no reference data.",
      .options =
-         "  --ref-db FILE  an SQLite file holding the fee table DBF심평원수\n"
-         "  --root DIR     the installation root; its link database over the reference files is rebuilt\n"
-         "  --odbc CONN    an ODBC connection string (driver by path) to the central server\n"
-         "                 or a reference file\n"
-         "  --dialect D    the SQL of that connection: local or tsql (default local for the SQLite driver)\n"
-         "  --header H     the request header (13 fields, each followed by '#', closed by '$')\n"
-         "  --lines L      the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
-         "  --batch F      one JSON object {\"header\": ..., \"lines\": ...} per line;\n"
-         "                 '-' reads standard input\n"});
+         "  --ref-db FILE    an SQLite file holding the fee table DBF심평원수\n"
+         "  --root DIR       the installation root; its link database over the reference files is used,\n"
+         "                   and built again first when a reference file changed\n"
+         "  --odbc-file FILE the first line of FILE is an ODBC connection string (driver by path) to the\n"
+         "                   central server or a reference file; keep FILE readable by its owner only\n"
+         "  --odbc-env VAR   the connection string is in the environment variable VAR (e.g. PELMORA_ODBC)\n"
+         "  --odbc CONN      the connection string itself: other users of the machine can read it\n"
+         "                   (and its password) from the process list\n"
+         "                   A TDS driver connection without TDS_Version gets the pinned version.\n"
+         "  --dialect D      the SQL of that connection: local or tsql (default local for the SQLite "
+         "driver)\n"
+         "  --header H       the request header (13 fields, each followed by '#', closed by '$')\n"
+         "  --lines L        the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
+         "  --batch F        one JSON object {\"header\": ..., \"lines\": ...} per line;\n"
+         "                   '-' reads standard input\n"});
 
 struct Options {
-    std::optional<std::string> refDb, root, header, lines, batch, odbc, dialect;
+    std::optional<std::string> refDb, root, header, lines, batch, odbc, odbcFile, odbcEnv, dialect;
 };
 
 int usage(const std::string& why) {
@@ -55,14 +65,16 @@ int usage(const std::string& why) {
 bool parse(int argc, char** argv, Options& o, std::string& why) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        std::optional<std::string>* target = arg == "--ref-db"    ? &o.refDb
-                                             : arg == "--root"    ? &o.root
-                                             : arg == "--header"  ? &o.header
-                                             : arg == "--lines"   ? &o.lines
-                                             : arg == "--batch"   ? &o.batch
-                                             : arg == "--odbc"    ? &o.odbc
-                                             : arg == "--dialect" ? &o.dialect
-                                                                  : nullptr;
+        std::optional<std::string>* target = arg == "--ref-db"      ? &o.refDb
+                                             : arg == "--root"      ? &o.root
+                                             : arg == "--header"    ? &o.header
+                                             : arg == "--lines"     ? &o.lines
+                                             : arg == "--batch"     ? &o.batch
+                                             : arg == "--odbc"      ? &o.odbc
+                                             : arg == "--odbc-file" ? &o.odbcFile
+                                             : arg == "--odbc-env"  ? &o.odbcEnv
+                                             : arg == "--dialect"   ? &o.dialect
+                                                                    : nullptr;
         if (!target) {
             why = "unknown argument " + arg;
             return false;
@@ -73,12 +85,15 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
         }
         *target = argv[++i];
     }
-    if (int(o.refDb.has_value()) + int(o.root.has_value()) + int(o.odbc.has_value()) != 1) {
-        why = "give one of --ref-db, --root or --odbc";
+    const bool odbc = o.odbc || o.odbcFile || o.odbcEnv;
+    if (int(o.refDb.has_value()) + int(o.root.has_value()) + int(o.odbc.has_value()) +
+            int(o.odbcFile.has_value()) + int(o.odbcEnv.has_value()) !=
+        1) {
+        why = "give one of --ref-db, --root, --odbc-file, --odbc-env or --odbc";
         return false;
     }
-    if (o.dialect && (!o.odbc || (*o.dialect != "local" && *o.dialect != "tsql"))) {
-        why = "--dialect is local or tsql, and only with --odbc";
+    if (o.dialect && (!odbc || (*o.dialect != "local" && *o.dialect != "tsql"))) {
+        why = "--dialect is local or tsql, and only with an ODBC connection";
         return false;
     }
     if (o.header.has_value() == o.batch.has_value()) {
@@ -90,6 +105,21 @@ bool parse(int argc, char** argv, Options& o, std::string& why) {
         return false;
     }
     return true;
+}
+
+// Where a build of the link database stands, on one line of standard error
+// when it is a terminal.
+LinkProgressFn progressOnTerminal() {
+    if (!::isatty(2)) return {};
+    return [](const LinkProgress& p) {
+        if (p.phase == LinkProgress::Phase::Copying)
+            std::cerr << "\r참조 자료 " << ReferenceFiles::names().at(p.file) << " " << p.rows << "행    "
+                      << std::flush;
+        else if (p.phase == LinkProgress::Phase::Indexing)
+            std::cerr << "\r찾아보기 색인을 만드는 중                    " << std::flush;
+        else
+            std::cerr << "\r다른 Pelmora가 참조 자료를 만드는 중입니다   " << std::flush;
+    };
 }
 
 int run(const Options& o, SqliteConnection* db, RefConnection& direct) {
@@ -134,14 +164,26 @@ int main(int argc, char** argv) {
             SqliteRefConnection direct(*db);
             return run(o, db.get(), direct);
         }
-        if (o.odbc) {
+        if (o.odbc || o.odbcFile || o.odbcEnv) {
+            std::string connection;
+            try {
+                if (o.odbc) std::cerr << calc::commandLineWarning();
+                connection = o.odbc       ? *o.odbc
+                             : o.odbcFile ? calc::connectionFromFile(*o.odbcFile, std::cerr)
+                                          : calc::connectionFromEnvironment(*o.odbcEnv);
+            } catch (const std::runtime_error& e) {
+                std::cerr << "pelmora-calc: " << e.what() << "\n";
+                return 2;
+            }
             std::optional<Dialect> dialect;
             if (o.dialect) dialect = *o.dialect == "tsql" ? Dialect::TSql : Dialect::Local;
-            auto cn = OdbcRefConnection::connect(*o.odbc, dialect);
+            auto cn = OdbcRefConnection::connect(calc::withPinnedTdsVersion(connection), dialect);
             return run(o, nullptr, *cn);
         }
         std::unique_ptr<LinkDatabase> link;
-        if (!ConnectLocalMdb(*o.root, link, &why)) {
+        const bool built = !ConnectLocalMdb(*o.root, link, &why, progressOnTerminal()) || link->built();
+        if (built && ::isatty(2)) std::cerr << "\n";
+        if (!link) {
             std::cerr << "pelmora-calc: no reference data under " << *o.root << ": " << why << "\n";
             return 2;
         }
