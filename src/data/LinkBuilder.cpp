@@ -18,7 +18,6 @@ namespace pelmora {
 
 namespace {
 
-constexpr long long kReportEvery = 16384;
 constexpr int kProgressSteps = 200000; // virtual machine steps between reports inside one statement
 
 // The indexes the lookups search by; each is built only when its columns exist.
@@ -54,21 +53,33 @@ bool contains(const std::string& upper, const char* part) {
     return upper.find(part) != std::string::npos;
 }
 
-// The builder only ever runs its own statements; attaching a file or
-// loading an extension is refused all the same.
-int builderPolicy(void*, int action, const char*, const char* arg2, const char*, const char*) {
+} // namespace
+
+// The builder runs only its own statements. It may attach the one file it
+// copies, read-only, and nothing else; it may not write into that file,
+// nor load an extension.
+int LinkBuilder::authorize(void* self, int action, const char* arg1, const char* arg2, const char* schema,
+                           const char*) {
+    const auto* b = static_cast<const LinkBuilder*>(self);
+    const bool source = schema && sqlite3_stricmp(schema, "src") == 0;
     switch (action) {
     case SQLITE_ATTACH:
+        return arg1 && !b->attachable_.empty() && b->attachable_ == arg1 ? SQLITE_OK : SQLITE_DENY;
     case SQLITE_DETACH:
-        return SQLITE_DENY;
+        return arg1 && sqlite3_stricmp(arg1, "src") == 0 ? SQLITE_OK : SQLITE_DENY;
     case SQLITE_FUNCTION:
         return arg2 && sqlite3_stricmp(arg2, "load_extension") == 0 ? SQLITE_DENY : SQLITE_OK;
-    default:
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_TRANSACTION:
+    case SQLITE_RECURSIVE:
         return SQLITE_OK;
+    case SQLITE_PRAGMA:
+        return !source || (arg1 && sqlite3_stricmp(arg1, "table_xinfo") == 0) ? SQLITE_OK : SQLITE_DENY;
+    default:
+        return source ? SQLITE_DENY : SQLITE_OK;
     }
 }
-
-} // namespace
 
 const char* LinkBuilder::mappedType(const std::string& declared) {
     std::string u;
@@ -97,7 +108,7 @@ std::string LinkBuilder::quoteId(const std::string& name) {
 
 LinkBuilder::LinkBuilder(const std::filesystem::path& target, LinkProgressFn progress)
     : target_(target), progress_(std::move(progress)) {
-    db_ = SqliteConnection::create(target.string());
+    db_ = SqliteConnection::create(target.string(), true);
     // A new file nobody reads until it is renamed into place: no journal, no
     // syncing until finish(), a moderate cache that is all given back.
     for (const char* pragma :
@@ -107,12 +118,11 @@ LinkBuilder::LinkBuilder(const std::filesystem::path& target, LinkProgressFn pro
     sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    sqlite3_limit(h, SQLITE_LIMIT_ATTACHED, 0);
+    // one reference file at a time; no value larger than a reference file may hold
+    sqlite3_limit(h, SQLITE_LIMIT_ATTACHED, 1);
     sqlite3_limit(h, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
-    sqlite3_set_authorizer(h, builderPolicy, nullptr);
+    sqlite3_set_authorizer(h, authorize, this);
     sqlite3_progress_handler(h, kProgressSteps, onProgress, this);
-    // One transaction for the whole build: nothing is committed row by row.
-    run("BEGIN");
 }
 
 LinkBuilder::~LinkBuilder() = default;
@@ -156,48 +166,39 @@ int LinkBuilder::onProgress(void* self) {
 void LinkBuilder::copyFile(std::size_t index, const std::filesystem::path& file) {
     state_ = {LinkProgress::Phase::Copying, index, "", 0};
     report(LinkProgress::Phase::Copying);
-    ReferenceSource source(index, file);
-    sqlite3* h = db_->handle();
-    for (const auto& table : source.tables()) {
-        state_.table = table.name;
-        std::string defs, marks;
-        for (const auto& c : table.columns) {
-            const std::string type = mappedType(c.declared);
-            defs += (defs.empty() ? "" : ", ") + quoteId(c.name) + (type.empty() ? "" : " " + type);
-            marks += marks.empty() ? "?" : ", ?";
-        }
-        // Table names are one namespace across the six files.
-        for (const auto& other : created_)
-            if (sqlite3_stricmp(other.c_str(), table.name.c_str()) == 0)
-                throw source.error(dberr::kStatementFailed,
-                                   "의 " + table.name + " 표와 이름이 같은 표가 앞의 참조 파일에 있습니다.");
-        run("CREATE TABLE main." + quoteId(table.name) + " (" + defs + ")");
-        created_.push_back(table.name);
-        const std::string insert = "INSERT INTO main." + quoteId(table.name) + " VALUES (" + marks + ")";
-        sqlite3_stmt* ins = nullptr;
-        int rc = sqlite3_prepare_v2(h, insert.c_str(), static_cast<int>(insert.size()), &ins, nullptr);
-        if (rc != SQLITE_OK) throw writeError(sqliteError(rc, sqlite3_errmsg(h)));
-        try {
-            ReferenceSource::Rows rows(source, table);
-            const int n = static_cast<int>(table.columns.size());
-            while (rows.next()) {
-                for (int i = 0; i < n; ++i)
-                    sqlite3_bind_value(ins, i + 1, rows.value(i));
-                rc = sqlite3_step(ins);
-                sqlite3_reset(ins);
-                if (rc != SQLITE_DONE) {
-                    if ((rc & 0xff) == SQLITE_TOOBIG) throw source.readError(rc, table.name);
-                    throw writeError(sqliteError(rc, sqlite3_errmsg(h)));
-                }
-                if (++state_.rows % kReportEvery == 0) report(LinkProgress::Phase::Copying);
-                ++stats_.rows;
+    attachable_ = ReferenceSource::uri(file);
+    ReferenceSource source(db_->handle(), index, file);
+    attachable_.clear();
+    run("BEGIN");
+    try {
+        long long before = 0;
+        for (const auto& table : source.tables()) {
+            state_.table = table.name;
+            // Table names are one namespace across the six files.
+            for (const auto& other : created_)
+                if (sqlite3_stricmp(other.c_str(), table.name.c_str()) == 0)
+                    throw source.error(dberr::kStatementFailed,
+                                       "의 " + table.name +
+                                           " 표와 이름이 같은 표가 앞의 참조 파일에 있습니다.");
+            std::string defs;
+            for (const auto& c : table.columns) {
+                const std::string type = mappedType(c.declared);
+                defs += (defs.empty() ? "" : ", ") + quoteId(c.name) + (type.empty() ? "" : " " + type);
             }
-        } catch (...) {
-            sqlite3_finalize(ins);
-            throw;
+            run("CREATE TABLE main." + quoteId(table.name) + " (" + defs + ")");
+            created_.push_back(table.name);
+            const long long rows = source.copy(table, [&](long long copied) {
+                state_.rows = before + copied;
+                report(LinkProgress::Phase::Copying);
+            });
+            before += rows;
+            stats_.rows += rows;
+            ++stats_.tables;
         }
-        sqlite3_finalize(ins);
-        ++stats_.tables;
+        run("COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
     }
 }
 
@@ -205,6 +206,7 @@ void LinkBuilder::finish(const ReferenceStamps& stamps) {
     state_.table.clear();
     report(LinkProgress::Phase::Indexing);
     try {
+        run("BEGIN");
         for (const auto& ix : lookupIndexes()) {
             bool complete = true;
             for (const char* column : ix.columns)
@@ -228,6 +230,7 @@ void LinkBuilder::finish(const ReferenceStamps& stamps) {
         LinkRecord::write(*db_, stamps);
         run("COMMIT");
     } catch (const DbError& e) {
+        sqlite3_exec(db_->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw e.description().find(target_.string()) == 0 ? e : writeError(e);
     }
     db_.reset();

@@ -2,12 +2,13 @@
 // Writes a new link database file from the six reference files.
 //
 // Nothing read from a reference file ever runs as SQL. Each reference file is
-// opened as a read-only database of its own, never attached; its table and
-// column names reach the builder's statements only as quoted identifiers, its
-// declared column types are mapped onto a fixed list, and its rows are copied
-// value by value through two prepared statements. Both connections refuse
-// ATTACH, DETACH and extension loading, the source connection anything but
-// reading, and any statement text holding a second statement is refused
+// attached read-only, one at a time, and its table and column names reach the
+// builder's statements only as quoted identifiers; its declared column types
+// are mapped onto a fixed list; its rows are copied by INSERT ... SELECT of
+// those columns. The builder's connection may attach that one file and no
+// other (an authorizer, and a limit of one attached file), may not write into
+// it, views and triggers of the file never run, extension loading is off, and
+// a statement text of the builder holding a second statement is refused
 // before it runs.
 //
 // A file that cannot serve (empty, no database, a table or column the
@@ -65,6 +66,8 @@ class LinkBuilder {
     void finish(const ReferenceStamps& stamps);
 
     const LinkStats& stats() const { return stats_; }
+    // The connection writing the new file, with all its refusals in force.
+    SqliteConnection& database() { return *db_; }
 
     // The declared type the link database gives a column declared `declared`:
     // one of a fixed list that keeps the column's affinity and whether it
@@ -78,8 +81,11 @@ class LinkBuilder {
     DbError writeError(const DbError& e) const;
     void report(LinkProgress::Phase phase);
     static int onProgress(void* self);
+    static int authorize(void* self, int action, const char* arg1, const char* arg2, const char* schema,
+                         const char* trigger);
 
     std::filesystem::path target_;
+    std::string attachable_; // the URI the builder may attach now, if any
     LinkProgressFn progress_;
     LinkProgress state_;
     std::unique_ptr<SqliteConnection> db_;

@@ -1,21 +1,22 @@
 #pragma once
-// One reference file opened to be copied into the link database: read-only,
-// as a connection of its own that may only read (no ATTACH, no writes, no
-// extension, no trusted schema, views and triggers off), inside one read
-// transaction, so every table comes from the same state of the file.
+// One reference file attached, read-only, to the connection that builds the
+// link database, as the schema "src", for one copy: its tables and columns
+// read and checked against what the lookups need, and the statements that
+// copy a table's rows into the link database. Names from the file reach
+// those statements only as quoted identifiers.
 //
 // Every failure raises DbError whose description names the file and says,
 // in Korean, what is wrong with it.
 
 #include "DbError.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
-struct sqlite3_value;
 
 namespace pelmora {
 
@@ -28,33 +29,25 @@ class ReferenceSource {
     struct Table {
         std::string name;
         std::vector<Column> columns;
+        std::string rowid; // a name of its row id no column takes; empty when none
     };
 
-    // Opens the file and reads its tables; checks the tables and columns the
-    // lookups read from file `index` of the six.
-    ReferenceSource(std::size_t index, const std::filesystem::path& file);
-    ~ReferenceSource();
+    // Attaches the file (db refuses any other) and reads its tables; checks
+    // the tables and columns the lookups read from file `index` of the six.
+    ReferenceSource(sqlite3* db, std::size_t index, const std::filesystem::path& file);
+    ~ReferenceSource(); // detaches
     ReferenceSource(const ReferenceSource&) = delete;
     ReferenceSource& operator=(const ReferenceSource&) = delete;
 
+    // The URI the file is attached by: the one file the builder may attach.
+    static std::string uri(const std::filesystem::path& file);
+
     // The tables the link database carries, in the order of the file.
     const std::vector<Table>& tables() const { return tables_; }
-
-    // Steps through the rows of one table; value(i) is valid until next().
-    class Rows {
-      public:
-        Rows(ReferenceSource& source, const Table& table);
-        ~Rows();
-        Rows(const Rows&) = delete;
-        Rows& operator=(const Rows&) = delete;
-        bool next();
-        sqlite3_value* value(int column) const;
-
-      private:
-        ReferenceSource& source_;
-        const Table& table_;
-        sqlite3_stmt* st_ = nullptr;
-    };
+    // Copies the rows of table into the link database's table of the same
+    // name and columns, in the file's order, a part at a time; copied hears
+    // of the rows copied so far. The number of rows.
+    long long copy(const Table& table, const std::function<void(long long)>& copied);
 
     // The error for a failure of this file, "<file> 파일" followed by what.
     DbError error(std::int32_t number, const std::string& what) const;
@@ -62,12 +55,11 @@ class ReferenceSource {
     DbError readError(int rc, const std::string& table) const;
 
   private:
-    sqlite3_stmt* prepare(const std::string& sql);
     void readTables();
     void checkRequired(std::size_t index) const;
 
+    sqlite3* db_;
     std::filesystem::path file_;
-    sqlite3* db_ = nullptr;
     std::vector<Table> tables_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -95,7 +96,7 @@ SqliteConnection::~SqliteConnection() {
 }
 
 
-std::unique_ptr<SqliteConnection> SqliteConnection::create(const std::string& path) {
+std::unique_ptr<SqliteConnection> SqliteConnection::create(const std::string& path, bool attachUris) {
     // Create the file ourselves so it is owner-only from the first byte; a
     // zero-byte file left by an interrupted first start counts as new.
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -112,13 +113,31 @@ std::unique_ptr<SqliteConnection> SqliteConnection::create(const std::string& pa
         ::close(fd);
     }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // The file's own name is never read as a URI: it is opened by path.
+    const std::string name = attachUris ? "file:" + uriPath(path) : path;
+    int rc = sqlite3_open_v2(name.c_str(), &db, SQLITE_OPEN_READWRITE | (attachUris ? SQLITE_OPEN_URI : 0),
+                             nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close_v2(db);
         throw sqliteError(rc, msg);
     }
     return std::unique_ptr<SqliteConnection>(new SqliteConnection(db, path));
+}
+
+std::string SqliteConnection::uriPath(const std::string& path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri;
+    for (unsigned char c : path) {
+        if (std::isalnum(c) || c == '/' || c == '.' || c == '-' || c == '_' || c == '~') {
+            uri += static_cast<char>(c);
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri;
 }
 
 std::unique_ptr<SqliteConnection> SqliteConnection::open(const std::string& path, OpenMode mode) {

@@ -22,7 +22,11 @@ public:
 
     // Creates a new database file (owner-only permissions: the store holds
     // resident numbers) and opens it. An existing non-empty file is refused.
-    static std::unique_ptr<SqliteConnection> create(const std::string& path);
+    // attachUris: ATTACH reads "file:" URIs, so a file can be attached
+    // read-only ("file:…?mode=ro").
+    static std::unique_ptr<SqliteConnection> create(const std::string& path, bool attachUris = false);
+    // A path as the path part of a "file:" URI, every special byte escaped.
+    static std::string uriPath(const std::string& path);
     // Opens an existing file; a missing file raises kCannotOpen.
     static std::unique_ptr<SqliteConnection> open(const std::string& path,
                                                   OpenMode mode = OpenMode::ReadWrite);

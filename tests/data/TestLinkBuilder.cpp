@@ -125,6 +125,24 @@ TEST(LinkBuilder, HostileFilesRunNothingAndTouchNothing) {
     }
 }
 
+// The builder's connection attaches the file it copies, read-only, and
+// nothing else, then or later.
+TEST(LinkBuilder, AttachesOnlyTheFileItCopies) {
+    test::TempDir dir;
+    { test::RefFixture fx(dir.path()); }
+    const std::string store = dir.file("Pelmo.db");
+    SqliteConnection::create(store)->executeScript("CREATE TABLE Main (x)");
+    LinkBuilder b(dir.path() / "link.db", {});
+    const std::string other = ReferenceFiles::file(dir.path(), ReferenceFiles::kFee).string();
+    for (const std::string& attach :
+         {"ATTACH DATABASE '" + store + "' AS p", "ATTACH DATABASE '" + other + "' AS src",
+          "ATTACH DATABASE 'file:" + other + "?mode=ro' AS src"})
+        EXPECT_THROW(b.database().executeScript(attach), DbError) << attach;
+    b.copyFile(ReferenceFiles::kHoliday, ReferenceFiles::file(dir.path(), ReferenceFiles::kHoliday));
+    EXPECT_THROW(b.database().executeScript("ATTACH DATABASE '" + store + "' AS p"), DbError);
+    EXPECT_EQ(b.database().query("SELECT count(*) FROM pragma_database_list").field(0).toInt32(), 1);
+}
+
 // Declared types keep their affinity and whether they hold money; nothing
 // else of the declaration reaches the link database.
 TEST(LinkBuilder, DeclaredTypesMapOntoAFixedList) {
