@@ -1,4 +1,4 @@
-// The link database rebuild and the reference lookups on a national-size
+// The link database (built, reused, checked) and the reference lookups on a national-size
 // price list: 60,000 drugs with 15 price periods each (900,000 rows), a few
 // thousand institutions, the special codes and the holidays.
 
@@ -114,13 +114,30 @@ Fixture& fixture() {
     return f;
 }
 
-void BM_ConnectLocalMdb(benchmark::State& state) {
+// A build of the link database, as every start did before it was kept.
+void BM_LinkDatabaseRebuild(benchmark::State& state) {
     auto& f = fixture();
     for (auto _ : state) {
         f.link.reset();
-        if (!ConnectLocalMdb(f.root, f.link)) state.SkipWithError("rebuild failed");
+        f.link = LinkDatabase::rebuild(f.root);
     }
     state.counters["rows"] = static_cast<double>(f.link->stats().rows);
+}
+
+// A start with the reference files unchanged: the link database reused.
+void BM_ConnectLocalMdbUnchanged(benchmark::State& state) {
+    auto& f = fixture();
+    for (auto _ : state) {
+        f.link.reset();
+        if (!ConnectLocalMdb(f.root, f.link) || f.link->built()) state.SkipWithError("not reused");
+    }
+}
+
+// The check the main window makes before every pricing run.
+void BM_Stale(benchmark::State& state) {
+    auto& f = fixture();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(f.link->stale());
 }
 
 void BM_RecordSelectMode1(benchmark::State& state) {
@@ -183,7 +200,9 @@ void BM_Spesial(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ConnectLocalMdb)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LinkDatabaseRebuild)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ConnectLocalMdbUnchanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stale)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordSelectMode1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordSelectBibo)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_RecordListByName, one_syllable, "정")->Unit(benchmark::kMillisecond);

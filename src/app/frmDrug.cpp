@@ -166,7 +166,9 @@ void frmDrug::cmd조회_Click() {
     try {
         lab상태->setText(QStringLiteral("상품 조회중....."));
         Sp상품->setMaxRows(0);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // The window shows that it searches: painted now, not after the search.
+        lab상태->repaint();
+        sp상품->viewport()->repaint();
         clsYakGa search(ref_);
         std::unique_ptr<DrugSearchList> list = search.RecordListPaged(
             lab날짜->text().toStdString(), static_cast<std::int16_t>(cmbClass->currentIndex()),
