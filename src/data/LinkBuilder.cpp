@@ -118,6 +118,8 @@ LinkBuilder::LinkBuilder(const std::filesystem::path& target, LinkProgressFn pro
     sqlite3_db_config(h, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(h, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
     // one reference file at a time; no value larger than a reference file may hold
     sqlite3_limit(h, SQLITE_LIMIT_ATTACHED, 1);
     sqlite3_limit(h, SQLITE_LIMIT_LENGTH, kMaxValueBytes);

@@ -143,33 +143,50 @@ TEST(LinkBuilder, AttachesOnlyTheFileItCopies) {
     EXPECT_EQ(b.database().query("SELECT count(*) FROM pragma_database_list").field(0).toInt32(), 1);
 }
 
-// Declared types keep their affinity and whether they hold money; nothing
-// else of the declaration reaches the link database.
-TEST(LinkBuilder, DeclaredTypesMapOntoAFixedList) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"TEXT", "TEXT"},
-        {"varchar(40)", "TEXT"},
-        {"NVARCHAR", "TEXT"},
-        {"INTEGER", "INTEGER"},
-        {"BIGINT", "INTEGER"},
-        {"POINT", "INTEGER"},
-        {"MONEY", "MONEY"},
-        {"CURRENCY", "MONEY"},
-        {"money(19,4)", "MONEY"},
-        {"INT MONEY", "INTEGER MONEY"},
-        {"CHAR MONEY", "TEXT MONEY"},
-        {"REAL", "REAL"},
-        {"DOUBLE PRECISION", "REAL"},
-        {"FLOAT", "REAL"},
-        {"BLOB", ""},
-        {"", ""},
-        {"DECIMAL(10,2)", "NUMERIC"},
-        {"DATETIME", "NUMERIC"},
-        {"TEXT); DROP TABLE x; --", "TEXT"},
-        {"'); ATTACH 'x' AS y; --", "NUMERIC"},
-    };
-    for (const auto& [declared, mapped] : cases)
-        EXPECT_STREQ(LinkBuilder::mappedType(declared), mapped) << declared;
+// A declared type maps onto the fixed list keeping what SQLite makes of it:
+// the same affinity (what a stored value becomes) and whether it is money.
+TEST(LinkBuilder, MappedTypesStoreValuesAsTheDeclaredOnes) {
+    const char* declared[] = {"TEXT",
+                              "varchar(40)",
+                              "NVARCHAR",
+                              "INTEGER",
+                              "BIGINT",
+                              "POINT",
+                              "MONEY",
+                              "CURRENCY",
+                              "money(19,4)",
+                              "INT MONEY",
+                              "CHAR MONEY",
+                              "REAL",
+                              "DOUBLE PRECISION",
+                              "FLOAT",
+                              "BLOB",
+                              "",
+                              "DECIMAL(10,2)",
+                              "DATETIME",
+                              "TEXT); DROP TABLE x; --",
+                              "'); ATTACH 'x' AS y; --"};
+    auto db = SqliteConnection::memory();
+    for (const char* d : declared) {
+        const std::string mapped = LinkBuilder::mappedType(d);
+        const std::string type = *d ? LinkBuilder::quoteId(d) : "";
+        db->executeScript("DROP TABLE IF EXISTS t; CREATE TABLE t (a " + type + ", b " + mapped + ")");
+        EXPECT_EQ(db->query("SELECT type FROM pragma_table_info('t') WHERE name = 'b'").field(0).toText(),
+                  mapped);
+        for (const char* value : {"12", "1.50", "x", "007"}) {
+            db->execute("DELETE FROM t");
+            db->execute("INSERT INTO t VALUES (?, ?)", {Variant(value), Variant(value)});
+            auto rs = db->query("SELECT typeof(a), typeof(b), a = b FROM t");
+            EXPECT_EQ(rs.field(0).toText(), rs.field(1).toText()) << d << " " << value;
+            EXPECT_EQ(rs.field(2).toInt32(), 1) << d << " " << value;
+        }
+        std::string u = d;
+        for (auto& c : u)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(mapped.find("MONEY") != std::string::npos,
+                  u.find("MONEY") != std::string::npos || u.find("CURRENCY") != std::string::npos)
+            << d;
+    }
 }
 
 } // namespace
