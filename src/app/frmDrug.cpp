@@ -45,7 +45,7 @@ constexpr int kDateColumn = 7;
 constexpr int kPriceColumn = 6;
 
 // Rows shown at once (a few screenfuls), then rows added per idle moment.
-constexpr std::size_t kFirstRows = 120;
+constexpr std::size_t kFirstRows = 60;
 constexpr std::size_t kMoreRows = 1500;
 
 struct BusyCursor {
@@ -166,13 +166,15 @@ void frmDrug::cmd조회_Click() {
     try {
         lab상태->setText(QStringLiteral("상품 조회중....."));
         Sp상품->setMaxRows(0);
-        // The window shows that it searches: painted now, not after the search.
-        lab상태->repaint();
-        sp상품->viewport()->repaint();
         clsYakGa search(ref_);
+        // A search that runs the query shows that it searches before it does;
+        // one answered by the search index is done before a repaint would be.
         std::unique_ptr<DrugSearchList> list = search.RecordListPaged(
             lab날짜->text().toStdString(), static_cast<std::int16_t>(cmbClass->currentIndex()),
-            txtFind->text().trimmed().toStdString());
+            txtFind->text().trimmed().toStdString(), [this] {
+                lab상태->repaint();
+                sp상품->viewport()->repaint();
+            });
         // A failed query was reported by the lookup; the status line keeps
         // saying that the search did not finish.
         if (!list) return;

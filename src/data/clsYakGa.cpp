@@ -66,11 +66,15 @@ RecordSet clsYakGa::listQuery(const std::string& date, std::int16_t YakSn, const
 }
 
 std::unique_ptr<DrugSearchList> clsYakGa::RecordListPaged(const std::string& YakDt, std::int16_t YakSn,
-                                                          const std::string& YakTxt) {
+                                                          const std::string& YakTxt,
+                                                          const std::function<void()>& beforeQuery) {
     try {
         const std::string date = RefSql::dateOrToday(YakDt);
         std::unique_ptr<DrugSearchList> list = cn_.drugSearch(date, YakSn, YakTxt);
-        if (!list) list = std::make_unique<WholeDrugList>(listQuery(date, YakSn, YakTxt));
+        if (!list) {
+            if (beforeQuery) beforeQuery();
+            list = std::make_unique<WholeDrugList>(listQuery(date, YakSn, YakTxt));
+        }
         FindResult = list->recordCount() > 0;
         FindCount = FindResult ? list->recordCount() : 0;
         return list;

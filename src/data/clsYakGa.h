@@ -10,6 +10,7 @@
 #include "util/Currency.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,8 +34,11 @@ class clsYakGa {
     // The same list handed out a part at a time (the search window shows its
     // first screenful before reading the rest); sets FindResult and
     // FindCount. nullptr when the query failed, which was reported.
+    // beforeQuery runs when the list cannot come from the connection's search
+    // index and its query, which may take a while, is about to run.
     std::unique_ptr<DrugSearchList> RecordListPaged(const std::string& YakDt, std::int16_t YakSn,
-                                                    const std::string& YakTxt);
+                                                    const std::string& YakTxt,
+                                                    const std::function<void()>& beforeQuery = {});
 
     std::int16_t Mode = 0;
     bool FindResult = false;
