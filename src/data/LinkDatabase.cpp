@@ -70,6 +70,18 @@ class BuildLock {
     int fd_ = -1;
 };
 
+// Temporary files of builds that died; only while no build runs.
+void removeLeftovers(const fs::path& root) {
+    const int fd = ::open(LinkDatabase::lockPath(root).c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(ReferenceFiles::dataFolder(root), ec))
+            if (entry.path().filename().string().rfind(kTempPrefix, 0) == 0) removeQuietly(entry.path());
+    }
+    ::close(fd);
+}
+
 // The link database under root when it matches the files as they are now.
 std::shared_ptr<SqliteConnection> reusable(const fs::path& root, ReferenceStamps& stamps) {
     const fs::path target = ReferenceFiles::linkDatabase(root);
@@ -187,6 +199,7 @@ std::unique_ptr<LinkDatabase> LinkDatabase::open(const fs::path& root, const Lin
     ReferenceStamps stamps;
     if (auto db = reusable(root, stamps)) {
         link->take(std::move(db), stamps);
+        removeLeftovers(root);
         return link;
     }
     return rebuild(root, progress);

@@ -170,6 +170,16 @@ TEST_F(Link, TheOldLinkDatabaseIsReplacedWholeOrKept) {
     EXPECT_FALSE(why.empty());
     EXPECT_EQ(slurp(ReferenceFiles::linkDatabase(root)), before);
     EXPECT_EQ(filesIn(root / "Data"), (std::vector<std::string>{"Pelmora.db", "Pelmora.db.lock"}));
+
+    // a start that reuses the link database clears what a dead build left too
+    std::ofstream(ReferenceFiles::file(root, ReferenceFiles::kSpecial), std::ios::trunc);
+    { test::RefFixture again(root); }
+    ASSERT_TRUE(ConnectLocalMdb(root, cn));
+    cn.reset();
+    std::ofstream(root / "Data" / "Pelmora.db.tmp-def456") << "left by a build that died";
+    ASSERT_TRUE(ConnectLocalMdb(root, cn));
+    EXPECT_FALSE(cn->built());
+    EXPECT_EQ(filesIn(root / "Data"), (std::vector<std::string>{"Pelmora.db", "Pelmora.db.lock"}));
 }
 
 TEST_F(Link, AnUnwritableDataFolderFails) {
