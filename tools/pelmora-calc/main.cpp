@@ -38,21 +38,21 @@ const CommandLine cli(
          "standard output, messages on standard error. Exit status: 0 done, 1 a batch line was not a\n"
          "request, 2 wrong arguments or no reference data.",
      .options =
-         "  --ref-db FILE    an SQLite file holding the fee table DBF심평원수\n"
-         "  --root DIR       the installation root; its link database over the reference files is used,\n"
-         "                   and built again first when a reference file changed\n"
-         "  --odbc-file FILE the first line of FILE is an ODBC connection string (driver by path) to the\n"
-         "                   central server or a reference file; keep FILE readable by its owner only\n"
-         "  --odbc-env VAR   the connection string is in the environment variable VAR (e.g. PELMORA_ODBC)\n"
-         "  --odbc CONN      the connection string itself: other users of the machine can read it\n"
-         "                   (and its password) from the process list\n"
-         "                   A TDS driver connection without TDS_Version gets the pinned version.\n"
-         "  --dialect D      the SQL of that connection: local or tsql (default local for the SQLite "
-         "driver)\n"
-         "  --header H       the request header (13 fields, each followed by '#', closed by '$')\n"
-         "  --lines L        the drug lines (12 fields each, each followed by '#', each line closed by '$')\n"
-         "  --batch F        one JSON object {\"header\": ..., \"lines\": ...} per line;\n"
-         "                   '-' reads standard input\n"});
+         "  --ref-db FILE     an SQLite file holding the fee table DBF심평원수\n"
+         "  --root DIR        the installation root; its link database over the reference files is used,\n"
+         "                    and built again first when a reference file changed\n"
+         "  --odbc-file FILE  the first line of FILE is an ODBC connection string (driver by path) to the\n"
+         "                    central server or a reference file; keep FILE readable by its owner only\n"
+         "  --odbc-env VAR    the connection string is in the environment variable VAR (e.g. PELMORA_ODBC)\n"
+         "  --odbc CONN       the connection string itself: other users of the machine can read it\n"
+         "                    (and its password) in the list of processes\n"
+         "  --dialect D       the SQL of that connection: local or tsql (default local for the SQLite\n"
+         "                    driver); a TDS driver connection without TDS_Version gets the pinned one\n"
+         "  --header H        the request header (13 fields, each followed by '#', closed by '$')\n"
+         "  --lines L         the drug lines (12 fields each, each followed by '#', each line closed by "
+         "'$')\n"
+         "  --batch F         one JSON object {\"header\": ..., \"lines\": ...} per line;\n"
+         "                    '-' reads standard input\n"});
 
 struct Options {
     std::optional<std::string> refDb, root, header, lines, batch, odbc, odbcFile, odbcEnv, dialect;
