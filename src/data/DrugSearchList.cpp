@@ -3,8 +3,6 @@
 #include "RefSql.h"
 #include "SqliteConnection.h"
 
-#include <unordered_map>
-
 #include <algorithm>
 
 namespace pelmora {
@@ -23,36 +21,42 @@ RecordSet WholeDrugList::rows(std::size_t first, std::size_t count) {
     return RecordSet(rs_.names(), std::move(out));
 }
 
-// Read a batch of rows per statement, then put them back in list order.
+// The rows are read in row id order, a batch per statement, so neighbouring
+// rows come from pages just read; then they are put back in list order.
 RecordSet IndexedDrugList::rows(std::size_t first, std::size_t count) {
-    constexpr std::size_t kBatch = 64;
+    constexpr std::size_t kBatch = 256;
     const std::size_t begin = std::min(first, ids_.size());
     const std::size_t stop = std::min(ids_.size(), begin + std::min(count, ids_.size()));
+    std::vector<std::pair<std::int64_t, std::size_t>> wanted; // row id, place in the result
+    wanted.reserve(stop - begin);
+    for (std::size_t k = begin; k < stop; ++k)
+        wanted.emplace_back(ids_[k], k - begin);
+    std::sort(wanted.begin(), wanted.end());
+
     const std::string sql = RefSql::yakGaListRows(rowid_, kBatch);
     std::vector<std::string> names;
-    std::vector<std::vector<Variant>> out;
-    out.reserve(stop - begin);
-    for (std::size_t at = begin; at < stop || names.empty(); at += kBatch) {
+    std::vector<std::vector<Variant>> out(wanted.size());
+    for (std::size_t at = 0; at < wanted.size() || names.empty(); at += kBatch) {
+        const std::size_t end = std::min(wanted.size(), at + kBatch);
         std::vector<Variant> params;
-        for (std::size_t i = 0; i < kBatch; ++i) {
-            const std::size_t k = std::min(at + i, stop ? stop - 1 : 0);
-            params.emplace_back(static_cast<std::int32_t>(k < ids_.size() ? ids_[k] : 0));
-        }
+        params.reserve(kBatch);
+        for (std::size_t i = 0; i < kBatch; ++i) // the last id again fills the batch
+            params.emplace_back(
+                static_cast<std::int32_t>(end > at ? wanted[std::min(at + i, end - 1)].first : 0));
         RecordSet batch = db_->query(sql, params);
         const int fields = batch.fieldCount() - 1; // the row id comes last
         if (names.empty()) names.assign(batch.names().begin(), batch.names().end() - 1);
-        std::unordered_map<std::int64_t, std::size_t> byId;
-        for (std::size_t r = 0; r < static_cast<std::size_t>(batch.recordCount()); ++r)
-            byId.emplace(batch.value(r, fields).toInt32(), r);
-        for (std::size_t k = at; k < std::min(stop, at + kBatch); ++k) {
-            auto found = byId.find(ids_[k]);
-            if (found == byId.end())
+        // both in row id order: walk them side by side
+        std::vector<std::vector<Variant>> found = batch.takeRows();
+        std::size_t r = 0;
+        for (std::size_t w = at; w < end; ++w) {
+            while (r < found.size() && found[r][static_cast<std::size_t>(fields)].toInt32() < wanted[w].first)
+                ++r;
+            if (r == found.size() || found[r][static_cast<std::size_t>(fields)].toInt32() != wanted[w].first)
                 throw DbError(dberr::kNoCurrentRecord, "검색한 약품 행을 다시 읽을 수 없습니다.");
-            std::vector<Variant> row;
-            row.reserve(static_cast<std::size_t>(fields));
-            for (int c = 0; c < fields; ++c)
-                row.push_back(batch.value(found->second, c));
-            out.push_back(std::move(row));
+            // row ids are distinct: each found row serves one place
+            found[r].pop_back();
+            out[wanted[w].second] = std::move(found[r++]);
         }
     }
     return RecordSet(std::move(names), std::move(out));

@@ -38,6 +38,11 @@ public:
     // Direct access for models that show a result lazily.
     const Variant& value(std::size_t row, int col) const { return rows_[row][static_cast<std::size_t>(col)]; }
     const std::vector<std::string>& names() const { return names_; }
+    // The rows, moved out; the record set is left without rows.
+    std::vector<std::vector<Variant>> takeRows() {
+        pos_ = 0;
+        return std::move(rows_);
+    }
 
 private:
     std::vector<std::string> names_;

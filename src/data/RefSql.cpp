@@ -123,7 +123,7 @@ std::string RefSql::yakGaListRows(const std::string& rowid, std::size_t count) {
         marks += i ? ",?" : "?";
     std::string sql = listColumns(Dialect::Local);
     sql.insert(sql.rfind(" FROM DBF심평원약"), " ," + rowid + " as vcRowId\r\n");
-    return sql + join({" WHERE " + rowid + " IN (" + marks + ")"}).substr(2);
+    return sql + join({" WHERE " + rowid + " IN (" + marks + ")", " ORDER BY " + rowid}).substr(2);
 }
 
 // The latest notice date: the table may hold several, and the first row a

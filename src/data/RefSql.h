@@ -24,7 +24,8 @@ class RefSql {
     static std::string yakGaList(Dialect d, int yakSn);
     // Rows of the search list by their row ids in the link database (the
     // row id named rowid, or another of its names when a column takes that
-    // one), `count` of them, each with its row id last, as vcRowId.
+    // one), `count` of them, each with its row id last, as vcRowId, in row id
+    // order.
     static std::string yakGaListRows(const std::string& rowid, std::size_t count);
     // the notice date of the drug prices
     static std::string noticeDate(Dialect d);
