@@ -117,8 +117,10 @@ void frmMain::ProcClear() {
     selectIndex(cmb시간외, 0);
     selectIndex(cmb연령, 0);
     chk자가투여주사->setChecked(false);
+    if (noBiboFeeSetting_) chk비급여조제료->setChecked(*noBiboFeeSetting_);
+    noBiboFeeSetting_.reset();
     opt보험[0]->setChecked(true);
-    clearResultGrids();
+    clearPricing();
     Sp처방->setMaxRows(0);
     ProcTimeClass();
     bLoading = false;
@@ -196,9 +198,9 @@ bool frmMain::hasPrescription() const {
 }
 
 // A typed prescription is thrown away only when the pharmacist says so.
-bool frmMain::confirmDiscard() {
+bool frmMain::confirmDiscard(const char* question, const char* title) {
     if (!hasPrescription()) return true;
-    return messages().question("입력중인 처방을 지우시겠습니까?", "초기화확인");
+    return messages().question(question, title);
 }
 
 QString frmMain::dispensingDate() const { return pvd조제일자->date().toString(QStringLiteral("yyyyMMdd")); }

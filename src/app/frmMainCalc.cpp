@@ -61,7 +61,7 @@ ChargeInput frmMain::chargeInput() const {
 }
 
 // An error of the run shows its description alone; the grids keep what the
-// run had written before it.
+// run had written before it, marked as no bill.
 void frmMain::ProcCalc() {
     try {
         const ChargeRequest rq =
@@ -88,9 +88,11 @@ void frmMain::ProcCalc() {
         // The run's error report is not known here yet: the figures are kept unmarked.
         keepFigures(account, rq.sPara1, rq.sPara2, false);
         if (detailWindow()) ProcCalcDetail(account);
+        showPricingState(account.ReportedError ? QString::fromStdString(*account.ReportedError) : QString());
     } catch (const std::exception& e) {
         figures_.reset();
         messages().plain(ChargeErrorText(e), kAppTitle);
+        showPricingState(QString::fromStdString(ChargeErrorText(e)));
     }
 }
 

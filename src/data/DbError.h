@@ -24,7 +24,7 @@ inline constexpr std::int32_t kNoCurrentRecord = 3021;
 } // namespace dberr
 
 class DbError : public RuntimeError {
-  public:
+public:
     using RuntimeError::RuntimeError;
     // The description is what the pharmacist reads; the detail keeps the
     // database's own words for the log.

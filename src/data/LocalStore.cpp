@@ -89,6 +89,8 @@ const std::vector<StoreColumn>& MainColumns003() {
         {"iAgeSn", "smallint"},     // age class index as priced
         {"iSelfInj", "smallint"},   // 자가투여주사 ticked
         {"iNoBiboFee", "smallint"}, // 비급여 조제료 계산안함 ticked
+        {"vcSpeRate1", "varchar(3)"}, // patient share rate of special code 1 as priced
+        {"vcSpeRate2", "varchar(3)"}, // patient share rate of special code 2 as priced
     };
     return c;
 }

@@ -85,7 +85,7 @@ void make001(const std::string& path, const std::string& dbver = "none") {
 
 void expectCurrentWithOldRow(SqliteConnection& cn) {
     auto cols = columnsOf(cn, "Main");
-    ASSERT_EQ(cols.size(), 44u);
+    ASSERT_EQ(cols.size(), 46u);
     // SQLite appends added columns at the end of the table.
     EXPECT_EQ(cols[38], "vcHospBizNo");
     EXPECT_EQ(cols[39], "vcPatCell");
@@ -110,7 +110,7 @@ TEST(OpenLocalStore, CreatesANewStoreWithTheExactTablesOwnerOnly) {
     };
     // Version 002's tables, with what 003 adds after their last column.
     EXPECT_EQ(sqlOf("Dbver"), kDbver);
-    EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+    EXPECT_EQ(columnsOf(*cn, "Main").size(), 46u);
     EXPECT_EQ(columnsOf(*cn, "Sub").size(), 18u);
     for (const char* t : {"Charge", "ChargeItem", "ReceiptSeq", "NoReport"})
         EXPECT_TRUE(TableFind(*cn, t)) << t;
@@ -134,7 +134,7 @@ TEST(OpenLocalStore, AnEmptyFileIsANewStore) {
     std::ofstream(dir.file("Pelmo.db")).close();
     std::unique_ptr<SqliteConnection> cn;
     ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
-    EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+    EXPECT_EQ(columnsOf(*cn, "Main").size(), 46u);
     EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
 }
 
@@ -177,7 +177,7 @@ TEST(OpenLocalStore, Brings002To003AndLeavesNewerStoresAlone) {
         ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
         const bool newer = ver == "9";
         EXPECT_EQ(versions(*cn), std::vector<std::string>{newer ? ver : "003"});
-        EXPECT_EQ(columnsOf(*cn, "Main").size(), newer ? 40u : 44u);
+        EXPECT_EQ(columnsOf(*cn, "Main").size(), newer ? 40u : 46u);
         EXPECT_EQ(TableFind(*cn, "Charge"), !newer);
     }
 }
@@ -351,7 +351,7 @@ TEST(OpenLocalStore, AFirstStartKilledHalfWayCreatesTheStoreNextTime) {
         ASSERT_TRUE(openKilledAfterStep(path, step));
         std::unique_ptr<SqliteConnection> cn;
         ASSERT_TRUE(OpenLocalStore(cn, path));
-        EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+        EXPECT_EQ(columnsOf(*cn, "Main").size(), 46u);
         EXPECT_EQ(columnsOf(*cn, "Sub").size(), 18u);
         EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
     }
