@@ -85,8 +85,7 @@ void frmMain::ProcCalc() {
         writeCells(Sp수가, cells.sp수가);
         writeCells(Sp약가, cells.sp약가);
         writeCells(Sp계산, cells.sp계산);
-        // The run's error report is not known here yet: the figures are kept unmarked.
-        keepFigures(account, rq.sPara1, rq.sPara2, false);
+        keepFigures(account, rq.sPara1, rq.sPara2, account.ReportedError.has_value());
         if (detailWindow()) ProcCalcDetail(account);
         showPricingState(account.ReportedError ? QString::fromStdString(*account.ReportedError) : QString());
     } catch (const std::exception& e) {
