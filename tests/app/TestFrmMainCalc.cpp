@@ -171,6 +171,71 @@ class TestFrmMainCalc : public QObject {
         QCOMPARE(fx->gridDifference(a), QString());
     }
 
+    // A price typed into 단가 or a total into 총량 prices the prescription
+    // again before anything else happens, so a save right after stores what
+    // the engine makes of the line as it stands; deleting the last drug
+    // leaves no figures behind.
+    void editsOfPriceAndTotalPriceAgain() {
+        adult();
+        price({kTylenol});
+        QAbstractItemModel* m = w()->sp처방->model();
+        const struct {
+            int col;
+            QString typed;
+            const char* amount; // column 11
+        } edits[] = {{10, "100", "900"}, {6, "12", "1200"}, {10, "150", "1440"}, {6, "abc", "1080"}};
+        for (const auto& e : edits) {
+            const std::string before = fx->받을금액();
+            QVERIFY(m->setData(m->index(0, e.col - 1), e.typed, Qt::EditRole));
+            QCOMPARE(text(w()->Sp처방->Cell(1, 11).toText()), QString(e.amount));
+            QCOMPARE(fx->gridDifference(fx->engine()), QString());
+            QVERIFY2(fx->받을금액() != before, qPrintable(e.typed));
+        }
+        // 150 is above the maximum price of 120: the price gives way, no difference is earned.
+        QCOMPARE(text(w()->Sp처방->Cell(1, 10).toText()), QString("120"));
+        fx->box.answers = {true};
+        const std::string shown = fx->받을금액();
+        w()->cmd저장_Click();
+        QCOMPARE(fx->store->query("select mMoneyPr from Main").field(0).toText(), shown);
+
+        price({kTylenol});
+        w()->Sp처방->setMaxRows(2); // the drug and the empty row the last Enter opened
+        w()->Sp처방->spGoCell(1, 1);
+        w()->cmd삭제_Click();
+        QCOMPARE(fx->받을금액(), std::string("0"));
+        for (KVSp* g : {w()->Sp수가, w()->Sp약가})
+            QCOMPARE(g->spRowSum(-1, 0, 3), Currency());
+        QVERIFY(w()->lastRequest().first.empty());
+    }
+
+    // A run whose fee lookup failed leaves figures that are no bill: they are
+    // greyed out under "계산 오류", and saving them is asked about plainly.
+    void aRunThatReportedAnErrorIsNoBill() {
+        adult();
+        price({kTylenol});
+        QVERIFY(w()->pricingValid());
+        fx->ref.db(0).execute("ALTER TABLE DBF심평원수 RENAME TO 수가보관");
+        w()->ProcRecalc();
+        QVERIFY(!w()->pricingValid());
+        QVERIFY(w()->pricingError().startsWith("clsAcount:SubSooGaAcount"));
+        QVERIFY(!w()->sp계산->isEnabled() && !w()->sp수가->isEnabled() && !w()->sp약가->isEnabled());
+        QVERIFY(w()->KvTitle2->text().startsWith("계산 오류"));
+        fx->box.answers = {false};
+        w()->cmd저장_Click();
+        QVERIFY(fx->box.boxes.back().text.find("계산 오류") != std::string::npos);
+        QCOMPARE(w()->Sp처방->MaxRows(), 1); // not saved
+        QVERIFY(fx->store->query("select * from Main").eof());
+
+        fx->ref.db(0).execute("ALTER TABLE 수가보관 RENAME TO DBF심평원수");
+        w()->ProcRecalc();
+        QVERIFY(w()->pricingValid() && w()->sp계산->isEnabled());
+        QCOMPARE(w()->KvTitle2->text(), QString("계산 결과"));
+        fx->box.answers = {true};
+        w()->cmd저장_Click();
+        QCOMPARE(fx->box.boxes.back().text, std::string("저장하시겠습니까?"));
+        QCOMPARE(w()->Sp처방->MaxRows(), 0);
+    }
+
     void screenshotOfAPricedPrescriptionWithItsDetail() {
         adult();
         w()->resize(1280, 800);
