@@ -110,6 +110,9 @@ public:
     void setStore(SqliteConnection* store) { store_ = store; }
     // The detailed calculation window while 계산 상세보기 is ticked, else nullptr.
     frmDetail* detailWindow() const;
+    // Stands the detail window where it covers none of this window's figures
+    // within the screen area, this window making room when it must.
+    void placeDetail(const QRect& screenArea);
 
     // Runs of the calculation that were not held back by bLoading.
     int recalcCount() const { return recalcCount_; }
@@ -174,6 +177,7 @@ private:
     QWidget* pathField(QObject* o) const;
 
     void showDetail(bool on);
+    void setFrame(const QRect& frame);
     void ProcCalcDetail(const clsAccount& account);
     PrescriptionRecord prescriptionRecord() const;
     void showRecord(const PrescriptionRecord& p);
@@ -185,6 +189,9 @@ private:
     frmDetail* detail_ = nullptr;
     int recalcCount_ = 0;
     QString pricingError_;
+    // The frame this window had before it made room for the detail window,
+    // and the frame it took then.
+    std::optional<std::pair<QRect, QRect>> roomGiven_;
     std::pair<std::string, std::string> lastRequest_;
     // The receipt's side of pricing and saving (frmMainReceipt.cpp).
     void keepFigures(const clsAccount& account, const std::string& sPara1, const std::string& sPara2,

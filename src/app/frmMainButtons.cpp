@@ -7,9 +7,12 @@
 #include "frmList.h"
 #include "util/Messages.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTableView>
 
 namespace pelmora {
@@ -110,16 +113,50 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 frmDetail* frmMain::detailWindow() const { return detail_ && detail_->isVisible() ? detail_ : nullptr; }
 
-// Ticked: the detail window stands beside this one and the calculation fills it.
+// Ticked: the detail window stands beside this one and the calculation fills
+// it. Closed by its own button, it unticks the box; either way this window
+// gets back the room it gave up for it.
 void frmMain::showDetail(bool on) {
     if (!on) {
         if (detail_) detail_->close();
         return;
     }
-    if (!detail_) detail_ = new frmDetail(this);
-    detail_->placeBeside(*this);
-    detail_->show();
+    if (!detail_) {
+        detail_ = new frmDetail(this);
+        connect(detail_, &frmDetail::closed, this, [this] {
+            const QSignalBlocker quiet(chk계산상세보기);
+            chk계산상세보기->setChecked(false);
+            if (roomGiven_ && frameGeometry() == roomGiven_->second) setFrame(roomGiven_->first);
+            roomGiven_.reset();
+        });
+    }
+    detail_->show(); // placed once shown, when its frame is known
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    placeDetail(screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20));
     ProcRecalc();
+}
+
+// The detail window never covers this window's figures: it stands beside it,
+// or this window makes room for it.
+void frmMain::placeDetail(const QRect& screenArea) {
+    if (!detail_) return;
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    const QSize minimum = minimumSizeHint().expandedTo(minimumSize()).grownBy(frame);
+    const DetailPlacement p = detailPlacement(frameGeometry(), minimum, detail_->frameGeometry().size(), screenArea);
+    if (p.mainFrame != frameGeometry()) {
+        if (!roomGiven_) roomGiven_.emplace(frameGeometry(), p.mainFrame);
+        setFrame(p.mainFrame);
+        roomGiven_->second = frameGeometry();
+    }
+    detail_->move(p.detailCorner);
+}
+
+void frmMain::setFrame(const QRect& frame) {
+    const QRect inner = geometry(), outer = frameGeometry();
+    setGeometry(frame.adjusted(inner.left() - outer.left(), inner.top() - outer.top(),
+                               inner.right() - outer.right(), inner.bottom() - outer.bottom()));
 }
 
 } // namespace pelmora

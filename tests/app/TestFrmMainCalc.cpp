@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QTableView>
 #include <QTimeEdit>
 
 using namespace pelmora;
@@ -58,6 +59,13 @@ class TestFrmMainCalc : public QObject {
                     return QStringLiteral("(%1,%2) %3").arg(r).arg(c).arg(text(shown));
             }
         return {};
+    }
+
+    // The main window's frame, its title bar included, on the given rectangle.
+    void setFrame(const QRect& frame) {
+        const QRect in = w()->geometry(), out = w()->frameGeometry();
+        w()->setGeometry(frame.adjusted(in.left() - out.left(), in.top() - out.top(),
+                                        in.right() - out.right(), in.bottom() - out.bottom()));
     }
 
   private slots:
@@ -236,23 +244,59 @@ class TestFrmMainCalc : public QObject {
         QCOMPARE(w()->Sp처방->MaxRows(), 0);
     }
 
+    // On a 1280×800 and a 1920×1080 screen the detail window covers none of
+    // the main window's figures or buttons; closed by its own button it
+    // unticks its box and the main window gets its room back.
+    void detailWindowNeverCoversTheFigures_data() {
+        QTest::addColumn<QRect>("screen");
+        QTest::newRow("1280x800") << QRect(0, 0, 1280, 800);
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080);
+    }
+    void detailWindowNeverCoversTheFigures() {
+        QFETCH(QRect, screen);
+        adult();
+        setFrame(QRect(0, 0, 1280, 800));
+        price({kTylenol, kMucopect, kSelective, kOintment});
+        w()->chk계산상세보기->click();
+        w()->placeDetail(screen);
+        QTest::qWait(20);
+        frmDetail* d = w()->detailWindow();
+        QVERIFY(d);
+        const QRect detail = d->frameGeometry();
+        QVERIFY(screen.contains(detail) && screen.contains(w()->frameGeometry()));
+        for (QWidget* c : w()->findChildren<QWidget*>()) {
+            if (c->window() != w() || !c->isVisible() ||
+                !(qobject_cast<QTableView*>(c) || qobject_cast<QAbstractButton*>(c)))
+                continue;
+            const QRect global(c->mapToGlobal(QPoint(0, 0)), c->size());
+            QVERIFY2(!global.intersects(detail), qPrintable(c->objectName()));
+        }
+        QCOMPARE(fx->gridDifference(fx->engine()), QString());
+        QVERIFY(detailDifference(fx->engine()).isEmpty());
+        d->close();
+        QVERIFY(!w()->chk계산상세보기->isChecked());
+        QVERIFY(!w()->detailWindow());
+        QCOMPARE(w()->frameGeometry(), QRect(0, 0, 1280, 800));
+    }
+
+    // The screen a pharmacist with a 1280×800 laptop sees.
     void screenshotOfAPricedPrescriptionWithItsDetail() {
         adult();
-        w()->resize(1280, 800);
+        const QRect screen(0, 0, 1280, 800);
+        setFrame(screen);
         w()->chk계산상세보기->click();
         price({kTylenol, kMucopect, kSelective, kOintment});
+        w()->placeDetail(screen);
         QTest::qWait(50);
         const QString dir = QString(PELMORA_BINARY_DIR) + "/screenshots";
         QDir().mkpath(dir);
-        // The two windows side by side, as the pharmacist sees them.
-        const QPixmap main = w()->grab(), detail = w()->detailWindow()->grab();
-        QPixmap both(main.width() + detail.width(), std::max(main.height(), detail.height()));
-        both.fill(Qt::darkGray);
-        QPainter p(&both);
-        p.drawPixmap(0, 0, main);
-        p.drawPixmap(main.width(), 0, detail);
+        QPixmap shot(screen.size());
+        shot.fill(Qt::darkGray);
+        QPainter p(&shot);
+        p.drawPixmap(w()->frameGeometry().topLeft(), w()->grab());
+        p.drawPixmap(w()->detailWindow()->frameGeometry().topLeft(), w()->detailWindow()->grab());
         p.end();
-        QVERIFY(both.save(dir + "/frmMainPriced.png"));
+        QVERIFY(shot.save(dir + "/frmMainPriced.png"));
         qInfo("screenshot: %s/frmMainPriced.png", qPrintable(dir));
     }
 };
