@@ -20,6 +20,8 @@ const std::array<const char*, DetailBreakdown::kRows> kRowCaptions{
 
 frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     setWindowTitle(QStringLiteral("상세계산"));
+    // It only shows figures: the pharmacist keeps typing in the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     sp약제비 = new QTableView(this);
     sp약제비->setObjectName(QStringLiteral("sp약제비"));
     Sp약제비 = new KVSp(this);
@@ -38,6 +40,7 @@ frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     for (int c = 2; c <= Sp약제비->MaxCols(); ++c)
         Sp약제비->spCellType(-1, c, kSpTypeNumber);
     sp약제비->verticalHeader()->hide();
+    sp약제비->setFocusPolicy(Qt::NoFocus);
     sp약제비->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -77,7 +80,8 @@ DetailPlacement detailPlacement(const QRect& mainFrame, const QSize& mainMinimum
     const int levelTop = clampInto(mainFrame.top(), dh, screen.top(), screen.height());
     const int rightAligned = clampInto(mainFrame.right() + 1 - dw, dw, screen.left(), screen.width());
     // Beside it, where it stands.
-    if (mainFrame.right() + 1 + dw <= screen.right() + 1) return {mainFrame, {mainFrame.right() + 1, levelTop}};
+    if (mainFrame.right() + 1 + dw <= screen.right() + 1)
+        return {mainFrame, {mainFrame.right() + 1, levelTop}};
     if (mainFrame.left() - dw >= screen.left()) return {mainFrame, {mainFrame.left() - dw, levelTop}};
     // Beside it, the main window moved along.
     if (mainFrame.width() + dw <= screen.width()) {
@@ -86,7 +90,8 @@ DetailPlacement detailPlacement(const QRect& mainFrame, const QSize& mainMinimum
         return {main, {main.right() + 1, levelTop}};
     }
     // Below or above it.
-    if (mainFrame.bottom() + 1 + dh <= screen.bottom() + 1) return {mainFrame, {rightAligned, mainFrame.bottom() + 1}};
+    if (mainFrame.bottom() + 1 + dh <= screen.bottom() + 1)
+        return {mainFrame, {rightAligned, mainFrame.bottom() + 1}};
     if (mainFrame.top() - dh >= screen.top()) return {mainFrame, {rightAligned, mainFrame.top() - dh}};
     // The main window makes room: less height, the detail below it.
     if (screen.height() - dh >= mainMinimum.height()) {
@@ -94,7 +99,8 @@ DetailPlacement detailPlacement(const QRect& mainFrame, const QSize& mainMinimum
         main.setTop(screen.top());
         main.setHeight(std::min(mainFrame.height(), screen.height() - dh));
         main.moveLeft(clampInto(main.left(), main.width(), screen.left(), screen.width()));
-        return {main, {clampInto(main.right() + 1 - dw, dw, screen.left(), screen.width()), main.bottom() + 1}};
+        return {main,
+                {clampInto(main.right() + 1 - dw, dw, screen.left(), screen.width()), main.bottom() + 1}};
     }
     // Or less width, the detail beside it.
     if (screen.width() - dw >= mainMinimum.width()) {

@@ -130,7 +130,9 @@ void frmMain::showDetail(bool on) {
             roomGiven_.reset();
         });
     }
+    const bool active = isActiveWindow();
     detail_->show(); // placed once shown, when its frame is known
+    if (active) activateWindow(); // the keys stay with the prescription
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     placeDetail(screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20));
     ProcRecalc();

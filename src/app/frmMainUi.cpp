@@ -108,7 +108,9 @@ void frmMain::buildFields() {
     auto* group = new QButtonGroup(this);
     for (int i = 0; i < 9; ++i) {
         opt보험[i] = named<QRadioButton>(this, QStringLiteral("opt보험(%1)").arg(i));
-        opt보험[i]->setText(QString::fromUtf8(codes::kInsShortcut[i].caption));
+        // Alt+1 … Alt+9 choose them in the order they stand.
+        opt보험[i]->setText(QString::fromUtf8(codes::kInsShortcut[i].caption) +
+                            QStringLiteral("(&%1)").arg(i + 1));
         opt보험[i]->setFocusPolicy(Qt::NoFocus); // outside the Enter path
         group->addButton(opt보험[i], i);
     }
@@ -127,11 +129,12 @@ void frmMain::buildFields() {
     pvn사용기간->setMinimumWidth(50);
 
     chk비급여조제료 = named<QCheckBox>(this, "chk비급여조제료");
-    chk비급여조제료->setText(QStringLiteral("비급여 조제료 계산안함"));
+    // Alt+B (비급여), Alt+J (자가), Alt+D (detail) tick and untick them.
+    chk비급여조제료->setText(QStringLiteral("비급여 조제료 계산안함(&B)"));
     chk자가투여주사 = named<QCheckBox>(this, "chk자가투여주사");
-    chk자가투여주사->setText(QStringLiteral("자가투여주사"));
+    chk자가투여주사->setText(QStringLiteral("자가투여주사(&J)"));
     chk계산상세보기 = named<QCheckBox>(this, "chk계산상세보기");
-    chk계산상세보기->setText(QStringLiteral("계산 상세보기"));
+    chk계산상세보기->setText(QStringLiteral("계산 상세보기(&D)"));
     for (QCheckBox* c : {chk비급여조제료, chk자가투여주사, chk계산상세보기}) c->setFocusPolicy(Qt::NoFocus);
 
     KvTitle1 = named<QLabel>(this, "KvTitle1");

@@ -169,6 +169,15 @@ private slots:
         }
         QCOMPARE(w->recalcCount(), runs + 1); // Enter in 특정기호1 recalculates
         QCOMPARE(w->txt교부번호->text(), QString("00012"));
+        // The patient-share code last, chosen with the arrow keys; Enter
+        // prices again and goes on to the drugs.
+        QCOMPARE(focused(), w->cmb본인부담여부);
+        QCOMPARE(w->Sp처방->MaxRows(), 0);
+        key(Qt::Key_Down);
+        QCOMPARE(w->cmb본인부담여부->currentText(), QString("M001"));
+        runs = w->recalcCount();
+        key(Qt::Key_Return);
+        QCOMPARE(w->recalcCount(), runs + 1);
         QCOMPARE(w->Sp처방->MaxRows(), 1);
         QCOMPARE(w->Sp처방->cCol(), 2);
         QVERIFY(w->sp처방->isAncestorOf(focused()));
@@ -363,6 +372,38 @@ private slots:
         QCOMPARE(w->recalcCount(), runs + 1);
         QTest::mouseClick(w->chk계산상세보기, Qt::LeftButton, {}, QPoint(6, w->chk계산상세보기->height() / 2));
         QVERIFY(!w->detailWindow());
+    }
+
+    // The check boxes and the insurance buttons by key, from wherever the
+    // cursor stands: Alt+B, Alt+J, Alt+D and Alt+1 … Alt+9, each shown in
+    // its caption.
+    void checkBoxesAndInsuranceButtonsByKey() {
+        const struct {
+            QAbstractButton* button;
+            Qt::Key key;
+        } boxes[] = {{w->chk비급여조제료, Qt::Key_B},
+                     {w->chk자가투여주사, Qt::Key_J},
+                     {w->chk계산상세보기, Qt::Key_D}};
+        w->txt의사명->setFocus();
+        for (const auto& b : boxes) {
+            QVERIFY(b.button->text().contains(QString("(&%1)").arg(QChar(b.key))));
+            const int runs = w->recalcCount();
+            key(b.key, Qt::AltModifier);
+            QTRY_VERIFY(b.button->isChecked());
+            QCOMPARE(w->recalcCount(), runs + 1);
+            QTRY_COMPARE(focused(), w->txt의사명);
+        }
+        QVERIFY(w->detailWindow());
+        key(Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(!w->detailWindow());
+        const int classes[] = {1, 2, 3, 19, 6, 7, 8, 9, 22};
+        for (int i = 8; i >= 0; --i) {
+            QVERIFY(w->opt보험[i]->text().endsWith(QString("(&%1)").arg(i + 1)));
+            key(static_cast<Qt::Key>(Qt::Key_1 + i), Qt::AltModifier);
+            QTRY_VERIFY(w->opt보험[i]->isChecked());
+            QCOMPARE(w->cmb보험종류->currentIndex(), classes[i]);
+        }
+        QCOMPARE(focused(), w->txt의사명);
     }
 
     void insuranceLists() {
