@@ -105,6 +105,8 @@ void frmMain::ProcClear() {
         e->clear();
     pvn사용기간->setValue(0);
     for (QLabel* l : {lab특정기호1, lab특정기호2, lab나이, lab성별, lab검증}) l->clear();
+    // The rate labels' scratch of the last run goes with the patient.
+    for (QLabel* l : {lab특정기호1, lab특정기호2}) l->setProperty("tag", QString());
     {
         const QSignalBlocker quiet(cmb보험종류2);
         cmb보험종류2->clear();
