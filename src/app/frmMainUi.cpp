@@ -4,6 +4,7 @@
 
 #include "frmMain.h"
 
+#include "CharLimit.h"
 #include "CodeTables.h"
 #include "KVSp.h"
 
@@ -67,7 +68,7 @@ void frmMain::buildFields() {
     auto edit = [this](const char* name, int width, int maxLength = 0) {
         auto* e = named<QLineEdit>(this, QString::fromUtf8(name));
         e->setMinimumWidth(width);
-        if (maxLength > 0) e->setMaxLength(maxLength);
+        if (maxLength > 0) e->setValidator(new CharLimit(maxLength, e));
         return e;
     };
     txt고객명 = edit("txt고객명", 90, 20);

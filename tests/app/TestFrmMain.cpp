@@ -1,16 +1,17 @@
 // The main window driven with keys: the Enter path, the field rules, the
 // insurance lists, the keys that reset and close, and the layout at 1280×800.
 
+#include "app/CharLimit.h"
 #include "app/KVSp.h"
 #include "app/ModMain.h"
 #include "app/WinColor.h"
 #include "app/frmList.h"
 #include "app/frmMain.h"
 #include "data/LocalStore.h"
-#include "support/TempDir.h"
 #include "data/RefConnection.h"
 #include "support/RecordingMessage.h"
 #include "support/RefFixture.h"
+#include "support/TempDir.h"
 #include "util/Clock.h"
 #include "util/ModFunction.h"
 
@@ -404,6 +405,40 @@ private slots:
             QCOMPARE(w->cmb보험종류->currentIndex(), classes[i]);
         }
         QCOMPARE(focused(), w->txt의사명);
+    }
+
+    // Every limited text field counts characters: a character outside the
+    // basic plane at the limit stands whole, one past it is refused whole,
+    // and a paste is cut to the limit between characters.
+    void textLimitsCountCharacters() {
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units, one character
+        int fields = 0;
+        for (QLineEdit* e : w->findChildren<QLineEdit*>()) {
+            auto* limit = qobject_cast<const CharLimit*>(e->validator());
+            if (!limit || e == w->txt교부번호) continue; // the issue number takes digits only
+            ++fields;
+            const int n = limit->limit();
+            e->setFocus();
+            e->clear();
+            auto commit = [&](const QString& text) {
+                QInputMethodEvent done;
+                done.setCommitString(text);
+                QApplication::sendEvent(e, &done);
+            };
+            commit(QString(n - 1, u'가'));
+            commit(emoji);
+            QCOMPARE(e->text(), QString(n - 1, u'가') + emoji);
+            commit(QStringLiteral("나"));
+            commit(emoji);
+            QCOMPARE(e->text(), QString(n - 1, u'가') + emoji);
+            e->clear();
+            e->insert(QString(n - 1, u'다') + emoji + emoji); // a paste past the limit
+            QCOMPARE(e->text(), QString(n - 1, u'다') + emoji);
+            QCOMPARE(CharCount(e->text()), n);
+        }
+        QCOMPARE(fields, 10);
+        w->txt교부번호->setText("123456");
+        QCOMPARE(w->txt교부번호->text(), QString("12345"));
     }
 
     void insuranceLists() {
