@@ -228,6 +228,8 @@ class TestFrmMainCalc : public QObject {
         QVERIFY(w()->pricingError().startsWith("clsAcount:SubSooGaAcount"));
         QVERIFY(!w()->sp계산->isEnabled() && !w()->sp수가->isEnabled() && !w()->sp약가->isEnabled());
         QVERIFY(w()->KvTitle2->text().startsWith("계산 오류"));
+        QDir().mkpath(QString(PELMORA_BINARY_DIR) + "/screenshots");
+        QVERIFY(w()->grab().save(QString(PELMORA_BINARY_DIR) + "/screenshots/frmMainCalcError.png"));
         fx->box.answers = {false};
         w()->cmd저장_Click();
         QVERIFY(fx->box.boxes.back().text.find("계산 오류") != std::string::npos);
