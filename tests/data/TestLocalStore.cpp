@@ -287,26 +287,6 @@ TEST(OpenLocalStore, DatabaseTroubleReachesThePharmacistInKorean) {
     EXPECT_EQ(statement.description(), "no such table: Main");
 }
 
-TEST(OpenLocalStore, AStoreOthersCanReadBecomesOwnerOnly) {
-    test::TempDir dir;
-    const std::string path = dir.file("Pelmo.db");
-    {
-        std::unique_ptr<SqliteConnection> cn;
-        ASSERT_TRUE(OpenLocalStore(cn, path));
-    }
-    EXPECT_EQ(fs::status(path).permissions() & (fs::perms::group_all | fs::perms::others_all),
-              fs::perms::none);
-    ::chmod(path.c_str(), 0644);
-    for (bool expectTightened : {true, false}) {
-        std::unique_ptr<SqliteConnection> cn;
-        StoreOpenReport report;
-        ASSERT_TRUE(OpenLocalStore(cn, path, &report));
-        EXPECT_EQ(report.permissionsTightened, expectTightened);
-        EXPECT_EQ(fs::status(path).permissions() & fs::perms::mask,
-                  fs::perms::owner_read | fs::perms::owner_write);
-    }
-}
-
 // Runs OpenLocalStore in a child process that is killed right after the
 // given schema statement; true when the kill happened.
 bool openKilledAfterStep(const std::string& path, int step) {
