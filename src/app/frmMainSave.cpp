@@ -49,6 +49,7 @@ PrescriptionRecord frmMain::prescriptionRecord() const {
     p.txt특정기호2 = text(txt특정기호2->text());
     p.pvn사용기간 = pvn사용기간->value();
     p.받을금액 = Sp계산->Cell(13, 2);
+    p.pricingStored = true;
     p.cmb시간외 = cmb시간외->currentIndex();
     p.cmb연령 = cmb연령->currentIndex();
     p.chk자가투여주사 = chk자가투여주사->isChecked();

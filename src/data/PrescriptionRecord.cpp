@@ -84,6 +84,7 @@ void PrescriptionRecord::fillHeader(clsMain& m, const std::string& preCd, bool i
     m.SpeCd1 = txt특정기호1;
     m.SpeCd2 = txt특정기호2;
     m.LimDt = static_cast<std::int16_t>(std::clamp(pvn사용기간, -32768, 32767));
+    m.PricingStored = pricingStored;
     m.TimeSn = static_cast<std::int16_t>(cmb시간외);
     m.AgeSn = static_cast<std::int16_t>(cmb연령);
     m.SelfInj = chk자가투여주사 ? 1 : 0;
@@ -99,7 +100,7 @@ void PrescriptionRecord::fillHeader(clsMain& m, const std::string& preCd, bool i
     m.RecoardInsMode = insert ? 0 : 1;
 }
 
-bool PrescriptionRecord::fillLine(const PrescriptionLine& row, clsSub& s) {
+bool PrescriptionRecord::fillLine(const PrescriptionLine& row, clsSub& s, bool withCells) {
     const std::string code = kvfun().Nz(row.cell(1), 1).toText();
     if (code.empty()) return false;
     s.RxdSn.clear(); // the store numbers the lines itself
@@ -113,6 +114,7 @@ bool PrescriptionRecord::fillLine(const PrescriptionLine& row, clsSub& s) {
     s.QtyDay = longOf(row.cell(5));
     s.RxdUsageCd.clear();
     s.RxdUsageNm.clear();
+    s.CellsStored = withCells;
     s.QtyTot = doubleOf(row.cell(6));
     s.DrugUnit = kvfun().Nz(row.cell(9), 1).toText();
     s.DrugPac = static_cast<std::int16_t>(longOf(row.cell(13)));

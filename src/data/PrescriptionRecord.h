@@ -55,9 +55,10 @@ struct PrescriptionRecord {
     Variant 받을금액; // sp계산 row 13, column 2
     // What the prescription was priced with besides the fields above: the
     // after-hours and age class indices, the two check boxes and the
-    // captions of the two rate labels. Always written; on load they hold the
-    // stored choices when pricingStored (a prescription saved before they
-    // were kept leaves the window to derive them again).
+    // captions of the two rate labels. pricingStored says the record carries
+    // them and its lines their cells as priced (columns 6, 9, 13 to 16): the
+    // window's always do, so they are written; a prescription saved before
+    // they were kept, or made without the window, leaves them to be derived.
     int cmb시간외 = 0, cmb연령 = 0;
     bool chk자가투여주사 = false, chk비급여조제료 = false;
     std::string lab특정기호1, lab특정기호2;
@@ -92,7 +93,7 @@ struct PrescriptionRecord {
     // The header and line properties as saving writes them (no store access).
     void fillHeader(clsMain& m, const std::string& preCd, bool insert) const;
     // False when the row carries no drug code and is not stored.
-    static bool fillLine(const PrescriptionLine& row, clsSub& s);
+    static bool fillLine(const PrescriptionLine& row, clsSub& s, bool withCells);
 
     // ---- loading ----
     enum class LoadOutcome { Loaded, NotFound, Failed };

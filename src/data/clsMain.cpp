@@ -39,6 +39,7 @@ struct Field {
 
 // In table order; the first is the key. The last six are the pricing
 // choices kept since version 003.
+constexpr std::size_t kPricingFirst = 40;
 const std::array<Field, 46>& fields() {
     using M = clsMain;
     static const std::array<Field, 46> f = {{
@@ -105,6 +106,12 @@ const std::string& insertSql() {
     return s;
 }
 
+// A field's value to write; the pricing choices NULL when the row carries none.
+Variant value(const clsMain& m, const Field& f) {
+    if (!m.PricingStored && &f >= &fields()[kPricingFirst]) return Variant::null();
+    return f.get(m);
+}
+
 const std::string& updateSql() {
     static const std::string s = [] {
         std::string sql = "update Main Set ";
@@ -137,12 +144,12 @@ void clsMain::Update() {
         case 0:
             if (PreCd != "0000000000") PreCd = NewPreCd();
             for (const auto& f : fields())
-                values.push_back(f.get(*this));
+                values.push_back(value(*this, f));
             CnSqlite->execute(insertSql(), values);
             break;
         case 1:
             for (std::size_t i = 1; i < fields().size(); ++i)
-                values.push_back(fields()[i].get(*this));
+                values.push_back(value(*this, fields()[i]));
             values.emplace_back(PreCd);
             CnSqlite->execute(updateSql(), values);
             // Lines written next would otherwise sit under a header that is gone.

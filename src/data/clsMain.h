@@ -44,7 +44,8 @@ class clsMain {
     // 계산안함 (1 ticked), and the rates of the two special codes.
     std::int16_t TimeSn = 0, AgeSn = 0, SelfInj = 0, NoBiboFee = 0;
     std::string SpeRate1, SpeRate2;
-    // Set by RecordSelect: the row holds those choices (stored before 003 it does not).
+    // The row holds those choices: set by RecordSelect (a row stored before
+    // they were kept does not); on writing, false leaves them NULL.
     bool PricingStored = false;
 
     // Writes by RecoardInsMode. An insert with any PreCd but "0000000000"

@@ -49,6 +49,8 @@ std::string nz(const Variant& v) {
 } // namespace
 
 void clsSub::Update() {
+    // The line's cells as priced, NULL when it carries none.
+    auto cell = [this](const auto& v) { return CellsStored ? Variant(v) : Variant::null(); };
     bool began = false;
     try {
         if (!csTrans_YN) {
@@ -66,16 +68,16 @@ void clsSub::Update() {
                               {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
                                Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
                                Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd), Variant(RxdUsageNm),
-                               Variant(QtyTot), Variant(DrugUnit), Variant(DrugPac), Variant(DrugMaxPr),
-                               Variant(PriceDiff), Variant(DrugRnd)});
+                               cell(QtyTot), cell(DrugUnit), cell(DrugPac), cell(DrugMaxPr), cell(PriceDiff),
+                               cell(DrugRnd)});
             break;
         case 1:
             CnSqlite->execute(kUpdate,
                               {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
                                Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
-                               Variant(RxdUsageCd), Variant(RxdUsageNm), Variant(QtyTot), Variant(DrugUnit),
-                               Variant(DrugPac), Variant(DrugMaxPr), Variant(PriceDiff), Variant(DrugRnd),
-                               Variant(PreCd), Variant(RxdSn)});
+                               Variant(RxdUsageCd), Variant(RxdUsageNm), cell(QtyTot), cell(DrugUnit),
+                               cell(DrugPac), cell(DrugMaxPr), cell(PriceDiff), cell(DrugRnd), Variant(PreCd),
+                               Variant(RxdSn)});
             if (CnSqlite->changes() == 0)
                 throw DbError(dberr::kNoCurrentRecord,
                               "수정할 약품(" + PreCd + "-" + RxdSn + ")이 저장되어 있지 않습니다.");

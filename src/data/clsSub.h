@@ -39,7 +39,8 @@ class clsSub {
     std::int16_t DrugPac = 0;
     Currency DrugMaxPr, PriceDiff;
     std::string DrugRnd;
-    // Set by RecordSelect: the line holds those cells (stored before 003 it does not).
+    // The line holds those cells: set by RecordSelect (a line stored before
+    // they were kept does not); on writing, false leaves them NULL.
     bool CellsStored = false;
 
     // Writes by RecoardInsMode. An insert always numbers the line itself

@@ -81,6 +81,7 @@ class PrescriptionRecordTest : public ::testing::Test {
         // non-covered line from the non-covered lookup.
         cells(p.lines[0], 8, "1정", 1, "55", "21", "Y");
         cells(p.lines[2], 1, "매", 1, "0", "0", "마약");
+        p.pricingStored = true;
         p.cmb시간외 = 4;
         p.cmb연령 = 2;
         p.chk자가투여주사 = p.chk비급여조제료 = true;
