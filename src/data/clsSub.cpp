@@ -64,20 +64,18 @@ void clsSub::Update() {
                 throw DbError(dberr::kNoCurrentRecord,
                               "처방전(" + PreCd + ")이 저장되어 있지 않아 약품을 저장할 수 없습니다.");
             RxdSn = NewRxdSn();
-            CnSqlite->execute(kInsert,
-                              {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
-                               Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
-                               Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd), Variant(RxdUsageNm),
-                               cell(QtyTot), cell(DrugUnit), cell(DrugPac), cell(DrugMaxPr), cell(PriceDiff),
-                               cell(DrugRnd)});
+            CnSqlite->execute(kInsert, {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
+                                        Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
+                                        Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd),
+                                        Variant(RxdUsageNm), cell(QtyTot), cell(DrugUnit), cell(DrugPac),
+                                        cell(DrugMaxPr), cell(PriceDiff), cell(DrugRnd)});
             break;
         case 1:
-            CnSqlite->execute(kUpdate,
-                              {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
-                               Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
-                               Variant(RxdUsageCd), Variant(RxdUsageNm), cell(QtyTot), cell(DrugUnit),
-                               cell(DrugPac), cell(DrugMaxPr), cell(PriceDiff), cell(DrugRnd), Variant(PreCd),
-                               Variant(RxdSn)});
+            CnSqlite->execute(kUpdate, {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
+                                        Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
+                                        Variant(RxdUsageCd), Variant(RxdUsageNm), cell(QtyTot),
+                                        cell(DrugUnit), cell(DrugPac), cell(DrugMaxPr), cell(PriceDiff),
+                                        cell(DrugRnd), Variant(PreCd), Variant(RxdSn)});
             if (CnSqlite->changes() == 0)
                 throw DbError(dberr::kNoCurrentRecord,
                               "수정할 약품(" + PreCd + "-" + RxdSn + ")이 저장되어 있지 않습니다.");
