@@ -42,6 +42,15 @@ extern const std::array<const char*, 3> kRoute;
 // coverage index: black for 급여, red for 비급여, blue for 100/100, magenta
 // for the partial-coverage groups.
 std::int64_t coverageColour(int coverage);
+// The columns of the drug grid sp처방, and its coverage indices that the
+// line rules single out.
+namespace drugcol {
+inline constexpr int kCode = 1, kName = 2, kDose = 3, kTimes = 4, kDays = 5, kTotal = 6, kCoverage = 7,
+                     kRoute = 8, kUnit = 9, kPrice = 10, kAmount = 11, kLastName = 12, kPack = 13,
+                     kMaxPrice = 14, kDifference = 15, kSubstitute = 16;
+inline constexpr int kCovered = 0, kNonCovered = 1;
+} // namespace drugcol
+
 // cmb본인부담여부: "해당없음", "M001".."M014", "B001".."B009", "B099".
 const std::vector<const char*>& patientShareCodes();
 

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTableView>
@@ -96,6 +97,8 @@ bool KVSp::eventFilter(QObject* watched, QEvent* event) {
             if (!fromEditor) return keyEvent(static_cast<QKeyEvent*>(event), false);
         }
         return false;
+    case QEvent::InputMethod:
+        return watched == gridWidget_.data() && inputMethod(static_cast<QInputMethodEvent*>(event));
     case QEvent::MouseButtonPress:
         if (watched == viewport_) {
             auto* m = static_cast<QMouseEvent*>(event);
@@ -141,6 +144,25 @@ bool KVSp::keyEvent(QKeyEvent* e, bool inEditor) {
         applyInputMethod();
     }
     return code == kKeyReturn;
+}
+
+// A syllable from an input method is typed as surely as a key: it is raised
+// as KeyPress, so a handler may move the active cell (the locked code column
+// hands it on to the name), and then it opens the editor of the cell it
+// lands in and goes there, composition and all.
+bool KVSp::inputMethod(QInputMethodEvent* e) {
+    const QString text = e->commitString().isEmpty() ? e->preeditString() : e->commitString();
+    if (!grid_ || text.isEmpty() || delegate_->currentEditor()) return false;
+    emit KeyPress(text.at(0).unicode());
+    const QModelIndex i = grid_->currentIndex();
+    if (!i.isValid() || !(model_->flags(i) & Qt::ItemIsEditable) ||
+        grid_->editTriggers() == QAbstractItemView::NoEditTriggers)
+        return false;
+    grid_->edit(i);
+    QWidget* editor = delegate_->currentEditor();
+    if (!editor) return false;
+    QCoreApplication::sendEvent(editor, e);
+    return true;
 }
 
 // The handlers run first; when they left the active cell where it was, the

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 
+class QInputMethodEvent;
 class QKeyEvent;
 class QWidget;
 
@@ -115,6 +116,7 @@ protected:
 
 private:
     bool keyEvent(QKeyEvent* e, bool inEditor);
+    bool inputMethod(QInputMethodEvent* e);
     void enterPressed();
     void applyInputMethod();
     void headerClicked(int section);

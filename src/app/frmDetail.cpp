@@ -2,9 +2,8 @@
 
 #include "KVSp.h"
 
-#include <QGuiApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
-#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -14,7 +13,6 @@
 namespace pelmora {
 
 namespace {
-constexpr int kRightOfMain = 1039; // 15585 twips at 96 dpi
 const std::array<const char*, 5> kColumnCaptions{"항목", "본인부담금", "공단부담금", "100:100", "비급여"};
 const std::array<const char*, DetailBreakdown::kRows> kRowCaptions{
     "약품비", "조제기본료", "복약지도료", "조제료", "관리료", "선별급여", "65세 이상 등 정액", "기타"};
@@ -22,6 +20,8 @@ const std::array<const char*, DetailBreakdown::kRows> kRowCaptions{
 
 frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     setWindowTitle(QStringLiteral("상세계산"));
+    // It only shows figures: the pharmacist keeps typing in the main window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     sp약제비 = new QTableView(this);
     sp약제비->setObjectName(QStringLiteral("sp약제비"));
     Sp약제비 = new KVSp(this);
@@ -40,6 +40,7 @@ frmDetail::frmDetail(QWidget* parent) : QWidget(parent, Qt::Window | Qt::Tool) {
     for (int c = 2; c <= Sp약제비->MaxCols(); ++c)
         Sp약제비->spCellType(-1, c, kSpTypeNumber);
     sp약제비->verticalHeader()->hide();
+    sp약제비->setFocusPolicy(Qt::NoFocus);
     sp약제비->horizontalHeader()->setStretchLastSection(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -62,18 +63,56 @@ void frmDetail::showBreakdown(const DetailBreakdown& b) {
         }
 }
 
-QPoint detailPosition(const QRect& mainFrame, const QSize& detailFrame, const QRect& screen) {
-    int x = mainFrame.left() + kRightOfMain;
-    int y = mainFrame.top();
-    x = std::max(std::min(x, screen.right() + 1 - detailFrame.width()), screen.left());
-    y = std::max(std::min(y, screen.bottom() + 1 - detailFrame.height()), screen.top());
-    return {x, y};
+void frmDetail::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    emit closed();
 }
 
-void frmDetail::placeBeside(const QWidget& mainWindow) {
-    QScreen* screen = mainWindow.screen() ? mainWindow.screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
-    move(detailPosition(mainWindow.frameGeometry(), frameGeometry().size(), area));
+namespace {
+int clampInto(int start, int length, int areaStart, int areaLength) {
+    return std::max(std::min(start, areaStart + areaLength - length), areaStart);
+}
+} // namespace
+
+DetailPlacement detailPlacement(const QRect& mainFrame, const QSize& mainMinimum, const QSize& detailFrame,
+                                const QRect& screen) {
+    const int dw = detailFrame.width(), dh = detailFrame.height();
+    const int levelTop = clampInto(mainFrame.top(), dh, screen.top(), screen.height());
+    const int rightAligned = clampInto(mainFrame.right() + 1 - dw, dw, screen.left(), screen.width());
+    // Beside it, where it stands.
+    if (mainFrame.right() + 1 + dw <= screen.right() + 1)
+        return {mainFrame, {mainFrame.right() + 1, levelTop}};
+    if (mainFrame.left() - dw >= screen.left()) return {mainFrame, {mainFrame.left() - dw, levelTop}};
+    // Beside it, the main window moved along.
+    if (mainFrame.width() + dw <= screen.width()) {
+        QRect main = mainFrame;
+        main.moveLeft(std::max(screen.left(), screen.right() + 1 - dw - main.width()));
+        return {main, {main.right() + 1, levelTop}};
+    }
+    // Below or above it.
+    if (mainFrame.bottom() + 1 + dh <= screen.bottom() + 1)
+        return {mainFrame, {rightAligned, mainFrame.bottom() + 1}};
+    if (mainFrame.top() - dh >= screen.top()) return {mainFrame, {rightAligned, mainFrame.top() - dh}};
+    // The main window makes room: less height, the detail below it.
+    if (screen.height() - dh >= mainMinimum.height()) {
+        QRect main = mainFrame;
+        main.setTop(screen.top());
+        main.setHeight(std::min(mainFrame.height(), screen.height() - dh));
+        main.moveLeft(clampInto(main.left(), main.width(), screen.left(), screen.width()));
+        return {main,
+                {clampInto(main.right() + 1 - dw, dw, screen.left(), screen.width()), main.bottom() + 1}};
+    }
+    // Or less width, the detail beside it.
+    if (screen.width() - dw >= mainMinimum.width()) {
+        QRect main = mainFrame;
+        main.setLeft(screen.left());
+        main.setWidth(screen.width() - dw);
+        return {main, {main.right() + 1, levelTop}};
+    }
+    // A screen too small for both: the detail stays inside it.
+    return {mainFrame,
+            {clampInto(mainFrame.right() + 1 - dw, dw, screen.left(), screen.width()),
+             clampInto(mainFrame.bottom() + 1 - dh, dh, screen.top(), screen.height())}};
 }
 
 } // namespace pelmora

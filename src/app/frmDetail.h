@@ -27,14 +27,28 @@ class frmDetail : public QWidget {
     // Overwrites all 32 amount cells (rows 1..8, columns 2..5) with the
     // breakdown, as money values; an empty cell is cleared.
     void showBreakdown(const DetailBreakdown& b);
-    // Stands the window beside the main window, as detailPosition places it.
-    void placeBeside(const QWidget& mainWindow);
+  signals:
+    // The window was closed, by its own close button or by the main window.
+    void closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 };
 
-// The top-left corner of the detail window: level with the main window's top
-// and 1039 pixels (15585 twips) right of its left edge, moved back inside the
-// screen's available area where it would stand off it. All rectangles are
-// frame geometries in screen coordinates.
-QPoint detailPosition(const QRect& mainFrame, const QSize& detailFrame, const QRect& screen);
+// Where the detail window stands so that it never covers the main window's
+// figures, and the frame the main window takes for it.
+struct DetailPlacement {
+    QRect mainFrame;     // the main window's frame; changed only when it had to make room
+    QPoint detailCorner; // the detail window's top-left corner
+};
+
+// Beside the main window when the screen has room: right of it, else left of
+// it, else with the main window moved along so that both fit side by side,
+// else below or above it. Otherwise the main window makes room: it gives up
+// height for the detail window below it, or width beside it, down to its
+// minimum. All rectangles are frame geometries in screen coordinates; screen
+// is the available area.
+DetailPlacement detailPlacement(const QRect& mainFrame, const QSize& mainMinimum, const QSize& detailFrame,
+                                const QRect& screen);
 
 } // namespace pelmora

@@ -105,6 +105,8 @@ void frmMain::ProcClear() {
         e->clear();
     pvn사용기간->setValue(0);
     for (QLabel* l : {lab특정기호1, lab특정기호2, lab나이, lab성별, lab검증}) l->clear();
+    // The rate labels' scratch of the last run goes with the patient.
+    for (QLabel* l : {lab특정기호1, lab특정기호2}) l->setProperty("tag", QString());
     {
         const QSignalBlocker quiet(cmb보험종류2);
         cmb보험종류2->clear();
@@ -117,8 +119,10 @@ void frmMain::ProcClear() {
     selectIndex(cmb시간외, 0);
     selectIndex(cmb연령, 0);
     chk자가투여주사->setChecked(false);
+    if (noBiboFeeSetting_) chk비급여조제료->setChecked(*noBiboFeeSetting_);
+    noBiboFeeSetting_.reset();
     opt보험[0]->setChecked(true);
-    clearResultGrids();
+    clearPricing();
     Sp처방->setMaxRows(0);
     ProcTimeClass();
     bLoading = false;
@@ -196,9 +200,9 @@ bool frmMain::hasPrescription() const {
 }
 
 // A typed prescription is thrown away only when the pharmacist says so.
-bool frmMain::confirmDiscard() {
+bool frmMain::confirmDiscard(const char* question, const char* title) {
     if (!hasPrescription()) return true;
-    return messages().question("입력중인 처방을 지우시겠습니까?", "초기화확인");
+    return messages().question(question, title);
 }
 
 QString frmMain::dispensingDate() const { return pvd조제일자->date().toString(QStringLiteral("yyyyMMdd")); }

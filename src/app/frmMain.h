@@ -110,9 +110,18 @@ public:
     void setStore(SqliteConnection* store) { store_ = store; }
     // The detailed calculation window while 계산 상세보기 is ticked, else nullptr.
     frmDetail* detailWindow() const;
+    // Stands the detail window where it covers none of this window's figures
+    // within the screen area, this window making room when it must.
+    void placeDetail(const QRect& screenArea);
 
     // Runs of the calculation that were not held back by bLoading.
     int recalcCount() const { return recalcCount_; }
+
+    // Whether the figures in the result grids are a bill: false from a
+    // pricing run that reported an error (the text) until a run that did
+    // not, or until the grids are emptied. The grids show it too.
+    bool pricingValid() const { return pricingError_.isEmpty(); }
+    const QString& pricingError() const { return pricingError_; }
 
     // Drug grid: finding the drug typed in column 2 and the rules of the line's cells.
     void ProcDrugRow(int row);
@@ -125,6 +134,10 @@ private:
     void drugGridEnter(int row, int col);
     void drugGridChange(int col, int row);
     void drugGridPriceClick(int row);
+    void drugQuantityEdited(int row, int col);
+    void drugTotalEdited(int row);
+    void drugPriceEdited(int row);
+    void drugLineAmounts(int row, bool totalFromQuantities, int editedCol);
     void drugPriceDifference(int row);
     double drugNumber(int row, int col) const;
     class Currency drugMoney(int row, int col) const;
@@ -143,6 +156,10 @@ private:
     void buildEnterPath();
     void fillLists();
     void clearResultGrids();
+    // Empties the result grids and the detail window: nothing is priced.
+    void clearPricing();
+    // Marks the result grids as a bill, or as the figures of a failed run.
+    void showPricingState(const QString& error);
 
     void selectIndex(QComboBox* combo, int index);
     void kindChanged();
@@ -154,20 +171,27 @@ private:
     bool windowKey(QKeyEvent* e);
     bool fieldFocus(QWidget* field, QEvent* e);
     bool hasPrescription() const;
-    bool confirmDiscard();
+    bool confirmDiscard(const char* question = "입력중인 처방을 지우시겠습니까?",
+                        const char* title = "초기화확인");
     QString dispensingDate() const;
     QWidget* pathField(QObject* o) const;
 
     void showDetail(bool on);
+    void setFrame(const QRect& frame);
     void ProcCalcDetail(const clsAccount& account);
     PrescriptionRecord prescriptionRecord() const;
     void showRecord(const PrescriptionRecord& p);
+    void showPricingChoices(const PrescriptionRecord& p);
 
     RefConnection& ref_;
     bool localMode_;
     SqliteConnection* store_ = nullptr;
     frmDetail* detail_ = nullptr;
     int recalcCount_ = 0;
+    QString pricingError_;
+    // The frame this window had before it made room for the detail window,
+    // and the frame it took then.
+    std::optional<std::pair<QRect, QRect>> roomGiven_;
     std::pair<std::string, std::string> lastRequest_;
     // The receipt's side of pricing and saving (frmMainReceipt.cpp).
     void keepFigures(const clsAccount& account, const std::string& sPara1, const std::string& sPara2,
@@ -175,6 +199,9 @@ private:
     std::optional<StoredCharge> figuresForSave() const;
     std::optional<StoredCharge> figures_;
     QString lastSaved_;
+    // 비급여 조제료 계산안함 as the pharmacist set it for new prescriptions,
+    // while a loaded prescription shows its own choice.
+    std::optional<bool> noBiboFeeSetting_;
     bool composing_ = false;
     bool closing_ = false;
     std::map<QWidget*, std::function<void()>> enterPath_;

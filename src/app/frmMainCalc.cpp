@@ -62,7 +62,7 @@ ChargeInput frmMain::chargeInput() const {
 }
 
 // An error of the run shows its description alone; the grids keep what the
-// run had written before it.
+// run had written before it, marked as no bill.
 void frmMain::ProcCalc() {
     // Reference files changed since the last run are taken up now, before
     // this run reads any of them.
@@ -89,12 +89,13 @@ void frmMain::ProcCalc() {
         writeCells(Sp수가, cells.sp수가);
         writeCells(Sp약가, cells.sp약가);
         writeCells(Sp계산, cells.sp계산);
-        // The run's error report is not known here yet: the figures are kept unmarked.
-        keepFigures(account, rq.sPara1, rq.sPara2, false);
+        keepFigures(account, rq.sPara1, rq.sPara2, account.ReportedError.has_value());
         if (detailWindow()) ProcCalcDetail(account);
+        showPricingState(account.ReportedError ? QString::fromStdString(*account.ReportedError) : QString());
     } catch (const std::exception& e) {
         figures_.reset();
         messages().plain(ChargeErrorText(e), kAppTitle);
+        showPricingState(QString::fromStdString(ChargeErrorText(e)));
     }
 }
 

@@ -26,10 +26,7 @@
 namespace pelmora {
 
 namespace {
-constexpr int kCode = 1, kName = 2, kDose = 3, kTimes = 4, kDays = 5, kTotal = 6, kCoverage = 7, kRoute = 8,
-              kUnit = 9, kPrice = 10, kAmount = 11, kLastName = 12, kPack = 13, kMaxPrice = 14,
-              kDifference = 15, kSubstitute = 16;
-constexpr int kCovered = 0, kNonCovered = 1;
+using namespace codes::drugcol;
 
 int coverageIndex(const std::string& text) {
     for (std::size_t i = 0; i < codes::kCoverage.size(); ++i)
@@ -233,57 +230,6 @@ void frmMain::drugGridEnter(int row, int col) {
         sp.spGoCell(row + 1, kCode);
     }
     sp처방->viewport()->update();
-}
-
-void frmMain::drugGridChange(int col, int row) {
-    KVSp& sp = *Sp처방;
-    if (row < 1 || row > sp.MaxRows()) return;
-    if (sp.spCellType(row, col) == kSpTypeCombo) {
-        sp.spForeColor(row, kDifference, codes::coverageColour(sp.Cell(row, kCoverage, 2).toInt16()));
-        ProcRecalc();
-        return;
-    }
-    if (col < kDose || col > kDays) return;
-    // A quantity that is no number would price the line at nothing without a word.
-    const std::string typed(trimSpaces(sp.Cell(row, col).toText()));
-    if (!typed.empty() && !isNumericText(typed)) {
-        messages().information("투약량, 횟수, 일수는 숫자로 입력해 주세요.", "경고");
-        sp.setCell(row, col, Variant(std::int32_t{0}));
-    }
-    auto totals = [&] {
-        const double t = drugNumber(row, kDose) * drugNumber(row, kTimes) * drugNumber(row, kDays);
-        if (sp.Cell(row, kPack).toText() == "1")
-            sp.setCell(row, kTotal, Variant(kvfun().NBRound(t, 3, 0)));
-        else
-            sp.setCell(row, kTotal, Variant(t));
-        drugPriceDifference(row);
-        sp.setCell(row, kAmount, Variant(drugMoney(row, kPrice).mul(drugNumber(row, kTotal))));
-    };
-    try {
-        totals();
-    } catch (const RuntimeError&) {
-        // A total past what money can hold: the quantity goes, the line stays whole.
-        messages().information("투약량, 횟수, 일수가 너무 큽니다.", "경고");
-        sp.setCell(row, col, Variant(std::int32_t{0}));
-        totals();
-    }
-    ProcRecalc();
-}
-
-// Under the classes below 보훈30 a covered line bought below its maximum price
-// earns 70 % of the difference; the unit price never exceeds the maximum.
-void frmMain::drugPriceDifference(int row) {
-    KVSp& sp = *Sp처방;
-    if (cmb보험종류->currentIndex() >= 6 || sp.Cell(row, kCoverage, 2).toInt16() != kCovered) return;
-    const Currency maxPrice = drugMoney(row, kMaxPrice), price = drugMoney(row, kPrice);
-    if (maxPrice <= price) {
-        sp.setCell(row, kDifference, Variant(std::int32_t{0}));
-        sp.setCell(row, kPrice, Variant(maxPrice));
-    } else {
-        sp.setCell(
-            row, kDifference,
-            Variant(kvfun().NBRound((maxPrice - price).toDouble() * 0.7 * drugNumber(row, kTotal), 1, 0)));
-    }
 }
 
 void frmMain::drugGridPriceClick(int row) {

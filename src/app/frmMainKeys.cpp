@@ -94,6 +94,7 @@ void frmMain::buildEnterPath() {
         {txt상병기호1,
          [this] { (txt상병기호1->text().isEmpty() ? txt특정기호1 : txt상병기호2)->setFocus(Qt::TabFocusReason); }},
         {txt상병기호2, to(txt특정기호1)},
+        // The patient-share code comes last before the drugs, so the keys reach it.
         {txt특정기호1,
          [this] {
              if (!txt특정기호1->text().isEmpty() || !txt특정기호2->text().isEmpty()) {
@@ -101,7 +102,7 @@ void frmMain::buildEnterPath() {
                  txt특정기호2->setFocus(Qt::TabFocusReason);
              } else {
                  lab특정기호1->clear();
-                 ProcAddRow();
+                 cmb본인부담여부->setFocus(Qt::TabFocusReason);
              }
              ProcRecalc();
          }},
@@ -109,7 +110,7 @@ void frmMain::buildEnterPath() {
          [this] {
              lab특정기호2->setText(GetSpecialRate(txt특정기호2->text(), txt요양기관번호->text()));
              ProcRecalc();
-             ProcAddRow();
+             cmb본인부담여부->setFocus(Qt::TabFocusReason);
          }},
         {pvd조제일자, to(pvt조제시간)},
         {pvt조제시간, to(cmb시간외)},

@@ -7,6 +7,7 @@
 #include "CtFunctions.h"
 #include "KVSp.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -48,6 +49,13 @@ PrescriptionRecord frmMain::prescriptionRecord() const {
     p.txt특정기호2 = text(txt특정기호2->text());
     p.pvn사용기간 = pvn사용기간->value();
     p.받을금액 = Sp계산->Cell(13, 2);
+    p.pricingStored = true;
+    p.cmb시간외 = cmb시간외->currentIndex();
+    p.cmb연령 = cmb연령->currentIndex();
+    p.chk자가투여주사 = chk자가투여주사->isChecked();
+    p.chk비급여조제료 = chk비급여조제료->isChecked();
+    p.lab특정기호1 = text(lab특정기호1->text());
+    p.lab특정기호2 = text(lab특정기호2->text());
     for (int r = 1; r <= Sp처방->MaxRows(); ++r) {
         PrescriptionLine line;
         for (int c = 1; c <= PrescriptionLine::kCols; ++c)
@@ -104,9 +112,25 @@ void frmMain::showRecord(const PrescriptionRecord& p) {
     }
 }
 
-// What the stored prescription does not hold — the age class, the time class
-// and the special-code rates — is derived again, so the figures come back as
-// they were saved.
+// The classes, check boxes and rates the prescription was priced with. The
+// labels of the rates are filled by their rule first, for the institution's
+// class it shows beside them; the stored rates then stand.
+void frmMain::showPricingChoices(const PrescriptionRecord& p) {
+    selectIndex(cmb연령, p.cmb연령);
+    selectIndex(cmb시간외, p.cmb시간외);
+    chk자가투여주사->setChecked(p.chk자가투여주사);
+    if (chk비급여조제료->isChecked() != p.chk비급여조제료) {
+        // The pharmacist's own choice for new prescriptions comes back with the reset.
+        if (!noBiboFeeSetting_) noBiboFeeSetting_ = chk비급여조제료->isChecked();
+        chk비급여조제료->setChecked(p.chk비급여조제료);
+    }
+    lab특정기호1->setText(qtext(p.lab특정기호1));
+    lab특정기호2->setText(qtext(p.lab특정기호2));
+}
+
+// A prescription saved with its pricing choices comes back with them; for
+// one saved before they were kept, the age class, the time class and the
+// special-code rates are derived again.
 void frmMain::ProcLoad(const QString& code) {
     if (!store_) return;
     PrescriptionRecord p;
@@ -124,6 +148,8 @@ void frmMain::ProcLoad(const QString& code) {
         ProcTimeClass();
         lab특정기호1->setText(GetSpecialRate(txt특정기호1->text(), txt요양기관번호->text()));
         lab특정기호2->setText(GetSpecialRate(txt특정기호2->text(), txt요양기관번호->text()));
+        chk자가투여주사->setChecked(false); // not kept before the pricing choices were
+        if (p.pricingStored) showPricingChoices(p);
         bLoading = wasLoading;
         break;
     }

@@ -4,6 +4,7 @@
 
 #include "frmMain.h"
 
+#include "CharLimit.h"
 #include "CodeTables.h"
 #include "KVSp.h"
 
@@ -67,7 +68,7 @@ void frmMain::buildFields() {
     auto edit = [this](const char* name, int width, int maxLength = 0) {
         auto* e = named<QLineEdit>(this, QString::fromUtf8(name));
         e->setMinimumWidth(width);
-        if (maxLength > 0) e->setMaxLength(maxLength);
+        if (maxLength > 0) e->setValidator(new CharLimit(maxLength, e));
         return e;
     };
     txt고객명 = edit("txt고객명", 90, 20);
@@ -108,7 +109,9 @@ void frmMain::buildFields() {
     auto* group = new QButtonGroup(this);
     for (int i = 0; i < 9; ++i) {
         opt보험[i] = named<QRadioButton>(this, QStringLiteral("opt보험(%1)").arg(i));
-        opt보험[i]->setText(QString::fromUtf8(codes::kInsShortcut[i].caption));
+        // Alt+1 … Alt+9 choose them in the order they stand.
+        opt보험[i]->setText(QString::fromUtf8(codes::kInsShortcut[i].caption) +
+                            QStringLiteral("(&%1)").arg(i + 1));
         opt보험[i]->setFocusPolicy(Qt::NoFocus); // outside the Enter path
         group->addButton(opt보험[i], i);
     }
@@ -127,11 +130,12 @@ void frmMain::buildFields() {
     pvn사용기간->setMinimumWidth(50);
 
     chk비급여조제료 = named<QCheckBox>(this, "chk비급여조제료");
-    chk비급여조제료->setText(QStringLiteral("비급여 조제료 계산안함"));
+    // Alt+B (비급여), Alt+J (자가), Alt+D (detail) tick and untick them.
+    chk비급여조제료->setText(QStringLiteral("비급여 조제료 계산안함(&B)"));
     chk자가투여주사 = named<QCheckBox>(this, "chk자가투여주사");
-    chk자가투여주사->setText(QStringLiteral("자가투여주사"));
+    chk자가투여주사->setText(QStringLiteral("자가투여주사(&J)"));
     chk계산상세보기 = named<QCheckBox>(this, "chk계산상세보기");
-    chk계산상세보기->setText(QStringLiteral("계산 상세보기"));
+    chk계산상세보기->setText(QStringLiteral("계산 상세보기(&D)"));
     for (QCheckBox* c : {chk비급여조제료, chk자가투여주사, chk계산상세보기}) c->setFocusPolicy(Qt::NoFocus);
 
     KvTitle1 = named<QLabel>(this, "KvTitle1");

@@ -65,6 +65,7 @@ void clsAccount::SubAcount(std::string sPara1, std::string sPara2, RefConnection
     try {
         compute(sPara1, sPara2);
     } catch (const RuntimeError& e) {
+        if (!ReportedError) ReportedError = errorText("clsAcount:SubAcount", e.number(), e.description());
         ShowError("clsAcount:SubAcount", e);
     }
 }

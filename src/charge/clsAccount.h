@@ -35,6 +35,11 @@ class clsAccount {
   public:
     void SubAcount(std::string sPara1, std::string sPara2, RefConnection& cn);
 
+    // The text of the first error the run reported through the error
+    // reporter (a fee lookup that failed, a request it could not read), or
+    // nothing. The figures of a run that reported one are not a bill.
+    std::optional<std::string> ReportedError;
+
     // Empty or blank values become 0 ("" with EQKind 1); numbers become money
     // (a double with EQKind 2 and 3); anything else comes back unchanged.
     Variant Nz(const std::optional<Variant>& value, std::int32_t EQKind = 0) const;

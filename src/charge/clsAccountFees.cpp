@@ -64,6 +64,8 @@ void clsAccount::SubSooGaAcount(const FeeShape& shape, FeeSet& out) {
                 clear(s);
         }
     } catch (const RuntimeError& e) {
+        if (!ReportedError)
+            ReportedError = errorText("clsAcount:SubSooGaAcount", e.number(), e.description());
         ShowError("clsAcount:SubSooGaAcount", e);
     }
 }

@@ -26,7 +26,15 @@ inline constexpr std::int32_t kNoCurrentRecord = 3021;
 class DbError : public RuntimeError {
 public:
     using RuntimeError::RuntimeError;
+    // The description is what the pharmacist reads; the detail keeps the
+    // database's own words for the log.
+    DbError(std::int32_t number, std::string description, std::string detail)
+        : RuntimeError(number, std::move(description)), detail_(std::move(detail)) {}
     bool isStatementFailure() const { return number() == dberr::kStatementFailed; }
+    const std::string& detail() const { return detail_; }
+
+  private:
+    std::string detail_;
 };
 
 } // namespace pelmora

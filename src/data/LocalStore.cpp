@@ -1,6 +1,7 @@
 #include "LocalStore.h"
 
 #include "DbTools.h"
+#include "StoreProblem.h"
 #include "util/Messages.h"
 
 #include <algorithm>
@@ -88,6 +89,8 @@ const std::vector<StoreColumn>& MainColumns003() {
         {"iAgeSn", "smallint"},     // age class index as priced
         {"iSelfInj", "smallint"},   // 자가투여주사 ticked
         {"iNoBiboFee", "smallint"}, // 비급여 조제료 계산안함 ticked
+        {"vcSpeRate1", "varchar(3)"}, // patient share rate of special code 1 as priced
+        {"vcSpeRate2", "varchar(3)"}, // patient share rate of special code 2 as priced
     };
     return c;
 }
@@ -345,13 +348,47 @@ bool writable(const fs::path& file) {
     return ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
+// What a refused file is, told apart before anything is opened.
+StoreProblem fileProblem(const fs::path& file) {
+    std::error_code ec;
+    const auto st = fs::status(file, ec);
+    if (!fs::exists(st)) {
+        fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+        return fs::is_directory(dir, ec) && ::access(dir.c_str(), W_OK | X_OK) == 0
+                   ? StoreProblem::None
+                   : StoreProblem::CannotCreate;
+    }
+    if (fs::is_directory(st)) return StoreProblem::Folder;
+    if (!fs::is_regular_file(st)) return StoreProblem::NotAFile;
+    // A crash may leave the header ahead of the pages until its journal is
+    // rolled back on opening: the header is then judged after the opening.
+    const bool hotJournal = fs::file_size(file.string() + "-journal", ec) > 0 && !ec;
+    if (const StoreProblem header = hotJournal ? StoreProblem::None : StoreHeaderProblem(file);
+        header != StoreProblem::None)
+        return header;
+    return writable(file) ? StoreProblem::None : StoreProblem::ReadOnly;
+}
+
 std::unique_ptr<SqliteConnection> openOrCreate(const fs::path& file) {
     std::error_code ec;
-    auto st = fs::status(file, ec);
-    if (!fs::exists(st)) return SqliteConnection::create(file.string());
-    if (!fs::is_regular_file(st) || !writable(file)) return nullptr;
+    if (!fs::exists(file, ec)) return SqliteConnection::create(file.string());
     if (fs::file_size(file, ec) == 0 && !ec) return SqliteConnection::create(file.string());
     return SqliteConnection::open(file.string());
+}
+
+StoreProblem problemOf(const DbError& e) {
+    switch (e.number()) {
+    case dberr::kNotADatabase:
+        return StoreProblem::Damaged;
+    case dberr::kBusy:
+        return StoreProblem::Locked;
+    case dberr::kReadOnly:
+        return StoreProblem::ReadOnly;
+    case dberr::kDiskFull:
+        return StoreProblem::DiskFull;
+    default:
+        return StoreProblem::Other;
+    }
 }
 
 } // namespace
@@ -360,29 +397,45 @@ void SetSchemaStepHook(std::function<void(int step)> hook) {
     stepHook() = std::move(hook);
 }
 
-bool OpenLocalStore(std::unique_ptr<SqliteConnection>& cn, const std::string& path) {
+bool OpenLocalStore(std::unique_ptr<SqliteConnection>& cn, const std::string& path, StoreOpenReport* report) {
+    StoreOpenReport local;
+    StoreOpenReport& r = report ? *report : local;
+    r = StoreOpenReport{};
     cn.reset();
-    if (path.empty()) return false;
+    auto refuse = [&r](StoreProblem why, std::string detail = {}) {
+        r.problem = why;
+        r.detail = std::move(detail);
+        return false;
+    };
+    if (path.empty()) return refuse(StoreProblem::NoPath);
+    const fs::path file(path);
+    if (const StoreProblem p = fileProblem(file); p != StoreProblem::None) return refuse(p);
     try {
-        auto c = openOrCreate(fs::path(path));
-        if (!c || c->readOnly() || !writable(fs::path(path))) return false;
+        auto c = openOrCreate(file);
+        // Opening may have rolled back what a crashed run left half-written:
+        // the header is read again after that.
+        if (const StoreProblem p = StoreHeaderProblem(file); p != StoreProblem::None) return refuse(p);
+        if (c->readOnly() || !writable(file)) return refuse(StoreProblem::ReadOnly);
         c->begin(true);
         try {
             SchemaRun s(*c);
             migrate(*c, s);
             if (!isCurrent(*c)) {
                 c->rollback();
-                return false;
+                return refuse(StoreProblem::NotAStore);
             }
             c->commit();
         } catch (...) {
             c->rollback();
             throw;
         }
+        r.permissionsTightened = TightenStorePermissions(file);
         cn = std::move(c);
         return true;
-    } catch (const std::exception&) {
-        return false;
+    } catch (const DbError& e) {
+        return refuse(problemOf(e), e.detail().empty() ? e.description() : e.detail());
+    } catch (const std::exception& e) {
+        return refuse(StoreProblem::Other, e.what());
     }
 }
 

@@ -4,6 +4,7 @@
 // gives when a write fails.
 
 #include "SqliteConnection.h"
+#include "StoreProblem.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,8 +22,10 @@ inline constexpr const char* kStoreVersion = "003";
 // the open connection; on failure cn is empty and the file is left as it was.
 // A failing schema statement (a column that already exists) is skipped; any
 // other failure, a file that is not a store, a write-protected file or folder,
-// or tables that still lack a column afterwards, returns false.
-bool OpenLocalStore(std::unique_ptr<SqliteConnection>& cn, const std::string& path);
+// or tables that still lack a column afterwards, returns false. The report,
+// when given, says why, and whether the file's permissions were tightened.
+bool OpenLocalStore(std::unique_ptr<SqliteConnection>& cn, const std::string& path,
+                    StoreOpenReport* report = nullptr);
 
 // The columns of the current version, in table order, as "name type" pieces.
 struct StoreColumn {

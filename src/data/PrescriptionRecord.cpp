@@ -84,6 +84,13 @@ void PrescriptionRecord::fillHeader(clsMain& m, const std::string& preCd, bool i
     m.SpeCd1 = txt특정기호1;
     m.SpeCd2 = txt특정기호2;
     m.LimDt = static_cast<std::int16_t>(std::clamp(pvn사용기간, -32768, 32767));
+    m.PricingStored = pricingStored;
+    m.TimeSn = static_cast<std::int16_t>(cmb시간외);
+    m.AgeSn = static_cast<std::int16_t>(cmb연령);
+    m.SelfInj = chk자가투여주사 ? 1 : 0;
+    m.NoBiboFee = chk비급여조제료 ? 1 : 0;
+    m.SpeRate1 = lab특정기호1;
+    m.SpeRate2 = lab특정기호2;
     for (std::string* s :
          {&m.HospAddr, &m.HospTel, &m.HospFax, &m.HospEmail, &m.InsNo, &m.InsCd, &m.InsNm, &m.BohunNo,
           &m.PatManRelSn, &m.PatManNm, &m.PatManJumNo, &m.PatManAddr, &m.PatManPost, &m.PatManTel, &m.IndDt,
@@ -93,7 +100,7 @@ void PrescriptionRecord::fillHeader(clsMain& m, const std::string& preCd, bool i
     m.RecoardInsMode = insert ? 0 : 1;
 }
 
-bool PrescriptionRecord::fillLine(const PrescriptionLine& row, clsSub& s) {
+bool PrescriptionRecord::fillLine(const PrescriptionLine& row, clsSub& s, bool withCells) {
     const std::string code = kvfun().Nz(row.cell(1), 1).toText();
     if (code.empty()) return false;
     s.RxdSn.clear(); // the store numbers the lines itself
@@ -107,6 +114,13 @@ bool PrescriptionRecord::fillLine(const PrescriptionLine& row, clsSub& s) {
     s.QtyDay = longOf(row.cell(5));
     s.RxdUsageCd.clear();
     s.RxdUsageNm.clear();
+    s.CellsStored = withCells;
+    s.QtyTot = doubleOf(row.cell(6));
+    s.DrugUnit = kvfun().Nz(row.cell(9), 1).toText();
+    s.DrugPac = static_cast<std::int16_t>(longOf(row.cell(13)));
+    s.DrugMaxPr = moneyOf(row.cell(14));
+    s.PriceDiff = moneyOf(row.cell(15));
+    s.DrugRnd = kvfun().Nz(row.cell(16), 1).toText();
     s.csTrans_YN = true;
     s.RecoardInsMode = 0;
     return true;
@@ -132,6 +146,13 @@ void PrescriptionRecord::takeHeader(const clsMain& m) {
     txt특정기호2 = m.SpeCd2;
     pvn사용기간 = m.LimDt;
     받을금액 = Variant(m.MoneyPr);
+    pricingStored = m.PricingStored;
+    cmb시간외 = m.TimeSn;
+    cmb연령 = m.AgeSn;
+    chk자가투여주사 = m.SelfInj == 1;
+    chk비급여조제료 = m.NoBiboFee == 1;
+    lab특정기호1 = m.SpeRate1;
+    lab특정기호2 = m.SpeRate2;
 }
 
 } // namespace pelmora

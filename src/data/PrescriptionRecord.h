@@ -53,6 +53,16 @@ struct PrescriptionRecord {
     std::string txt특정기호1, txt특정기호2;
     int pvn사용기간 = 0;
     Variant 받을금액; // sp계산 row 13, column 2
+    // What the prescription was priced with besides the fields above: the
+    // after-hours and age class indices, the two check boxes and the
+    // captions of the two rate labels. pricingStored says the record carries
+    // them and its lines their cells as priced (columns 6, 9, 13 to 16): the
+    // window's always do, so they are written; a prescription saved before
+    // they were kept, or made without the window, leaves them to be derived.
+    int cmb시간외 = 0, cmb연령 = 0;
+    bool chk자가투여주사 = false, chk비급여조제료 = false;
+    std::string lab특정기호1, lab특정기호2;
+    bool pricingStored = false;
 
     std::vector<PrescriptionLine> lines; // sp처방 rows in grid order
     // The figures of the pricing run on screen, stored with the prescription
@@ -83,12 +93,14 @@ struct PrescriptionRecord {
     // The header and line properties as saving writes them (no store access).
     void fillHeader(clsMain& m, const std::string& preCd, bool insert) const;
     // False when the row carries no drug code and is not stored.
-    static bool fillLine(const PrescriptionLine& row, clsSub& s);
+    static bool fillLine(const PrescriptionLine& row, clsSub& s, bool withCells);
 
     // ---- loading ----
     enum class LoadOutcome { Loaded, NotFound, Failed };
     // Reads the prescription stored under code into this record (lab조제코드
-    // = code), each line against the price list on ref at the dispensing date.
+    // = code), each line against the price list on ref at the dispensing date:
+    // a line saved with its cells gets them back as they were priced, an
+    // older one has them derived from the price list.
     // NotFound leaves the record empty (the window resets); Failed has shown
     // the error.
     LoadOutcome Load(SqliteConnection& cn, RefConnection& ref, const std::string& code);

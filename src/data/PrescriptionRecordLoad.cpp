@@ -15,7 +15,8 @@ namespace {
 const char* const kLines = "select vcRxdSn, vcDrugCd, vcDrugNm, fQty, iQtyCnt, iQtyDay,"
                            " iRxdInsSn,"
                            " iRxdTaxSn,"
-                           " mRxdPr"
+                           " mRxdPr,"
+                           " fQtyTot, vcDrugUnit, iDrugPac, mDrugMaxPr, mPriceDiff, vcDrugRnd"
                            " from Sub where vcPrecd=? order by vcRxdSn";
 
 std::string textOf(const RecordSet& rs, const char* col) {
@@ -36,6 +37,26 @@ constexpr std::int32_t kCovered = 0;
 // A drug that left the price list: "비급여" and "외용".
 constexpr std::int32_t kNotCovered = 1;
 constexpr std::int32_t kExternal = 1;
+
+Currency moneyOf(const RecordSet& rs, const char* col) {
+    const Variant& v = rs.field(col);
+    return v.isNull() ? Currency() : v.toCurrency();
+}
+
+// A line saved with its cells prices as it was saved: the total as it was
+// rounded, the pack and narcotics flags and the unit of the lookup that wrote
+// the line (the non-covered one for a non-covered line), and its maximum
+// price and price difference, whatever the price list says today.
+void storedCells(const RecordSet& rs, PrescriptionLine& row) {
+    const double total = doubleOf(rs, "fQtyTot");
+    row.cell(6) = Variant(total);
+    row.cell(9) = Variant(textOf(rs, "vcDrugUnit"));
+    row.cell(11) = Variant(moneyOf(rs, "mRxdPr").mul(total));
+    row.cell(13) = Variant(longOf(rs, "iDrugPac"));
+    row.cell(14) = Variant(moneyOf(rs, "mDrugMaxPr"));
+    row.cell(15) = Variant(moneyOf(rs, "mPriceDiff"));
+    row.cell(16) = Variant(textOf(rs, "vcDrugRnd"));
+}
 
 PrescriptionLine lineOf(const RecordSet& rs, RefConnection& ref, const std::string& preDt) {
     const std::string code = textOf(rs, "vcDrugCd");
@@ -70,6 +91,7 @@ PrescriptionLine lineOf(const RecordSet& rs, RefConnection& ref, const std::stri
         row.cell(13) = Variant(yak.iYakPac);
         row.cell(14) = Variant(coverage == kCovered ? yak.mYakPr : price);
         row.cell(16) = Variant(yak.vcYakRnd);
+        if (!rs.field("fQtyTot").isNull()) storedCells(rs, row);
     } else {
         // The stored price is dropped: the pharmacist enters the drug again.
         row.cell(2) = Variant("직접입력하세요");

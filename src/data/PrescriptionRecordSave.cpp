@@ -70,7 +70,7 @@ PrescriptionRecord::SaveResult PrescriptionRecord::Save(SqliteConnection& cn) co
             clsSub s(cn);
             s.PreCd = preCd;
             try {
-                if (!fillLine(row, s)) continue;
+                if (!fillLine(row, s, pricingStored)) continue;
             } catch (const RuntimeError& e) {
                 // A cell that is no number: the line cannot be stored as shown.
                 showRoutineError(e);

@@ -60,26 +60,33 @@ struct ResetGuard {
 };
 } // namespace
 
+// What is wrong with the file or the disk reaches the pharmacist in Korean;
+// a failing statement keeps the database's words, which name the table or
+// column at fault for the maintainer.
 DbError sqliteError(int rc, const std::string& message) {
     switch (rc & 0xff) {
     case SQLITE_CANTOPEN:
+        return {dberr::kCannotOpen, "저장소 파일을 열 수 없습니다.", message};
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        return {dberr::kCannotOpen, message};
+        return {dberr::kCannotOpen, "저장소 파일을 사용할 권한이 없습니다.", message};
     case SQLITE_NOTADB:
+        return {dberr::kNotADatabase, "데이터베이스 파일이 아닙니다.", message};
     case SQLITE_CORRUPT:
-        return {dberr::kNotADatabase, message};
+        return {dberr::kNotADatabase, "데이터베이스 파일이 손상되었습니다.", message};
     case SQLITE_FULL:
-        return {dberr::kDiskFull, message};
+        return {dberr::kDiskFull, "디스크 공간이 부족하여 저장할 수 없습니다.", message};
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return {dberr::kBusy, message};
+        return {dberr::kBusy, "다른 프로그램이 저장소를 사용하고 있어 잠겨 있습니다. 잠시 후 다시 해 주십시오.",
+                message};
     case SQLITE_READONLY:
-        return {dberr::kReadOnly, message};
+        return {dberr::kReadOnly, "저장소가 읽기 전용이어서 쓸 수 없습니다.", message};
     case SQLITE_IOERR:
-    case SQLITE_NOMEM:
     case SQLITE_PROTOCOL:
-        return {dberr::kIo, message};
+        return {dberr::kIo, "저장소 파일을 읽거나 쓰는 중에 입출력 오류가 발생했습니다.", message};
+    case SQLITE_NOMEM:
+        return {dberr::kIo, "메모리가 부족합니다.", message};
     default:
         return {dberr::kStatementFailed, message};
     }

@@ -14,6 +14,10 @@ namespace pelmora {
 namespace {
 constexpr const char* kWebDatabase = "DB_WebTOLA";
 constexpr const char* kConnectTitle = "접속실패";
+constexpr const char* kStoreFailed = "로컬(Sqlite) 데이터 접속실패";
+constexpr const char* kAlreadyRunning = "Pelmora가 이미 실행 중입니다. 실행 중인 창을 사용해 주십시오.";
+constexpr const char* kRunningTitle = "실행중";
+constexpr const char* kSecurityTitle = "보안";
 } // namespace
 
 bool ProcessObjects::LocalMode() const {
@@ -40,6 +44,7 @@ void ProcessObjects::release() {
     if (CnWeb) CnWeb->Close();
     CnWeb.reset();
     CnSqlite.reset();
+    instance.release();
 }
 
 ProcessObjects& processObjects() {
@@ -69,6 +74,48 @@ std::optional<StartOptions> parseStartOptions(int argc, const char* const* argv)
     return o;
 }
 
+// The store part of the start: one running copy per root, the store opened
+// with what is wrong said in Korean, and a store others could read made
+// owner-only.
+bool OpenStore(const std::filesystem::path& root, ProcessObjects& objects, std::ostream& log) {
+    const auto data = ReferenceFiles::dataFolder(root);
+    switch (objects.instance.acquire(data / "Pelmo.db.lock")) {
+    case InstanceLock::Result::Acquired:
+        break;
+    case InstanceLock::Result::HeldByOther:
+        log << "pelmora: " << kAlreadyRunning << " (" << root.string() << ")\n";
+        messages().information(kAlreadyRunning, kRunningTitle);
+        return false;
+    case InstanceLock::Result::Failed:
+        // Without a lock file the store itself says what is wrong below.
+        log << "pelmora: 실행 잠금 파일을 만들 수 없습니다: " << objects.instance.detail() << "\n";
+        break;
+    }
+
+    const std::string store = (data / "Pelmo.db").string();
+    StoreOpenReport report;
+    if (!OpenLocalStore(objects.CnSqlite, store, &report)) {
+        const std::string cause = StoreProblemText(report.problem);
+        log << "pelmora: " << store << ": " << cause;
+        if (!report.detail.empty()) log << " (" << report.detail << ")";
+        log << "\n";
+        messages().information(std::string(kStoreFailed) + "\r\n\r\n" + cause + "\r\n" + store,
+                               kConnectTitle);
+        objects.instance.release();
+        return false;
+    }
+    if (report.permissionsTightened) {
+        const std::string text =
+            "다른 사용자도 읽을 수 있던 저장소 파일을 소유자만 읽고 쓸 수 있도록 바꾸었습니다."
+            "\r\n(주민등록번호가 들어 있는 파일입니다.)\r\n" +
+            store;
+        log << "pelmora: " << store
+            << ": 다른 사용자가 읽을 수 없도록 권한을 소유자 전용으로 바꾸었습니다.\n";
+        messages().information(text, kSecurityTitle);
+    }
+    return true;
+}
+
 bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log,
                 const LinkProgressFn& progress) {
     objects.root = options.root;
@@ -76,13 +123,9 @@ bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostre
     std::filesystem::create_directory(options.root, ec);
     std::filesystem::create_directory(ReferenceFiles::dataFolder(options.root), ec);
 
-    KvAdo ado;
-    auto store = (ReferenceFiles::dataFolder(options.root) / "Pelmo.db").string();
-    if (!OpenLocalStore(objects.CnSqlite, store)) {
-        messages().information("로컬(Sqlite) 데이터 접속실패", kConnectTitle);
-        return false;
-    }
+    if (!OpenStore(options.root, objects, log)) return false;
 
+    KvAdo ado;
     Settings settings =
         Settings::load((ReferenceFiles::dataFolder(options.root) / "Pelmora.ini").string(), log);
     if (settings.serverConfigured()) {

@@ -4,6 +4,7 @@
 // the central server when it answers, else the local link database. The
 // window layer calls it first and shows the main window when it says so.
 
+#include "InstanceLock.h"
 #include "KvAdo.h"
 #include "LinkDatabase.h"
 #include "SqliteConnection.h"
@@ -23,6 +24,7 @@ class ProcessObjects {
     KvAdo::Connection CnWeb;                    // open only in web mode
     std::unique_ptr<LinkDatabase> CnMdb;        // open only in local mode
     std::filesystem::path root;
+    InstanceLock instance; // this copy is the one running on root
 
     // False in web mode, true in local mode; set once by the start-up and
     // never changed. Raises when asked before it was set.
@@ -31,7 +33,8 @@ class ProcessObjects {
     void setLocalMode(bool local); // a second call raises
     // The reference connection of the mode.
     RefConnection& reference();
-    // The main window's unload: every connection closed; the mode stays.
+    // The main window's unload: every connection closed, the running-copy
+    // lock given up last; the mode stays.
     void release();
 
   private:
@@ -57,5 +60,9 @@ std::filesystem::path defaultRoot();
 // progress hears of a build of the link database while it runs.
 bool RunStartUp(const StartOptions& options, ProcessObjects& objects, std::ostream& log,
                 const LinkProgressFn& progress = {});
+// The store part of it: takes the running-copy lock of root and opens the
+// store into objects.CnSqlite, telling the pharmacist what is wrong. False
+// when the program must end.
+bool OpenStore(const std::filesystem::path& root, ProcessObjects& objects, std::ostream& log);
 
 } // namespace pelmora

@@ -37,10 +37,12 @@ struct Field {
     }
 };
 
-// In table order; the first is the key.
-const std::array<Field, 40>& fields() {
+// In table order; the first is the key. The last six are the pricing
+// choices kept since version 003.
+constexpr std::size_t kPricingFirst = 40;
+const std::array<Field, 46>& fields() {
     using M = clsMain;
-    static const std::array<Field, 40> f = {{
+    static const std::array<Field, 46> f = {{
         {"vcPreCd", &M::PreCd},
         {"iMatSn", &M::MatSn},
         {"vcVerSn", &M::VerSn},
@@ -81,20 +83,34 @@ const std::array<Field, 40>& fields() {
         {"iLimDt", &M::LimDt},
         {"vcUsageMm", &M::UsageMm},
         {"vcMm", &M::Mm},
+        {"iTimeSn", &M::TimeSn},
+        {"iAgeSn", &M::AgeSn},
+        {"iSelfInj", &M::SelfInj},
+        {"iNoBiboFee", &M::NoBiboFee},
+        {"vcSpeRate1", &M::SpeRate1},
+        {"vcSpeRate2", &M::SpeRate2},
     }};
     return f;
 }
 
 // Every value is bound as a parameter: text goes in exactly as typed.
-const std::string kInsert =
-    "insert into Main("
-    "vcPreCd, iMatSn, vcVerSn, vcPreDt, vcPreTm, mMoneyPr, vcBonSn, vcUpDt, vcHospCd, vcHospNm, vcHospAddr, "
-    "vcHospTel,"
-    "vcHospFax, vcHospEmail, vcHospBizNo, vcDocNm, vcDocCd, vcPatNm, vcPatJumNo, vcPatCell, iInsSn, vcInsNo, "
-    "vcInsCd, vcInsNm,"
-    "vcBohunNo, vcPatManRelSn, vcPatManNm, vcPatManJumNo, vcPatManAddr, vcPatManPost, vcPatManTel, vcDisCd1,"
-    "vcDisCd2 , vcPubDtNo, vcIndDt, vcSpeCd1, vcSpeCd2, iLimDt, vcUsageMm, vcMm"
-    ") values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+const std::string& insertSql() {
+    static const std::string s = [] {
+        std::string names, marks;
+        for (const auto& f : fields()) {
+            names += std::string(names.empty() ? "" : ", ") + f.column;
+            marks += marks.empty() ? "?" : ",?";
+        }
+        return "insert into Main(" + names + ") values(" + marks + ")";
+    }();
+    return s;
+}
+
+// A field's value to write; the pricing choices NULL when the row carries none.
+Variant value(const clsMain& m, const Field& f) {
+    if (!m.PricingStored && &f >= &fields()[kPricingFirst]) return Variant::null();
+    return f.get(m);
+}
 
 const std::string& updateSql() {
     static const std::string s = [] {
@@ -128,12 +144,12 @@ void clsMain::Update() {
         case 0:
             if (PreCd != "0000000000") PreCd = NewPreCd();
             for (const auto& f : fields())
-                values.push_back(f.get(*this));
-            CnSqlite->execute(kInsert, values);
+                values.push_back(value(*this, f));
+            CnSqlite->execute(insertSql(), values);
             break;
         case 1:
             for (std::size_t i = 1; i < fields().size(); ++i)
-                values.push_back(fields()[i].get(*this));
+                values.push_back(value(*this, fields()[i]));
             values.emplace_back(PreCd);
             CnSqlite->execute(updateSql(), values);
             // Lines written next would otherwise sit under a header that is gone.
@@ -168,6 +184,7 @@ std::string clsMain::NewPreCd() {
 void clsMain::clear() {
     for (const auto& f : fields())
         f.set(*this, Variant::null());
+    PricingStored = false;
 }
 
 void clsMain::RecordSelect() {
@@ -182,6 +199,8 @@ void clsMain::RecordSelect() {
         int i = rs.fieldIndex(f.column);
         f.set(*this, i < 0 ? Variant::null() : rs.field(i));
     }
+    const int timeSn = rs.fieldIndex("iTimeSn");
+    PricingStored = timeSn >= 0 && !rs.field(timeSn).isNull();
     FindResult = true;
 }
 

@@ -39,6 +39,14 @@ class clsMain {
         PatManTel, DisCd1, DisCd2, PubDtNo, IndDt, SpeCd1, SpeCd2;
     std::int16_t LimDt = 0;
     std::string UsageMm, Mm;
+    // The pricing choices as the prescription was priced (kept since 003):
+    // the after-hours and age class indices, 자가투여주사 and 비급여 조제료
+    // 계산안함 (1 ticked), and the rates of the two special codes.
+    std::int16_t TimeSn = 0, AgeSn = 0, SelfInj = 0, NoBiboFee = 0;
+    std::string SpeRate1, SpeRate2;
+    // The row holds those choices: set by RecordSelect (a row stored before
+    // they were kept does not); on writing, false leaves them NULL.
+    bool PricingStored = false;
 
     // Writes by RecoardInsMode. An insert with any PreCd but "0000000000"
     // stores the row under a new key and leaves it in PreCd. An update of a

@@ -11,12 +11,14 @@ namespace {
 
 const char* const kInsert = "insert into Sub("
                             "vcPreCd, vcRxdSn, mRxdPr, iRxdInsSn, iRxdTaxSn, vcDrugCd,"
-                            "vcDrugNm, fQty, iQtyCnt, iQtyDay, vcRxdUsageCd, vcRxdUsageNm"
-                            ") values(?,?,?,?,?,?,?,?,?,?,?,?)";
+                            "vcDrugNm, fQty, iQtyCnt, iQtyDay, vcRxdUsageCd, vcRxdUsageNm,"
+                            "fQtyTot, vcDrugUnit, iDrugPac, mDrugMaxPr, mPriceDiff, vcDrugRnd"
+                            ") values(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 const char* const kUpdate =
     "update Sub Set "
     "mRxdPr=?,iRxdInsSn=?,iRxdTaxSn=?,vcDrugCd=?,vcDrugNm=?,fQty=?,iQtyCnt=?,iQtyDay=?,"
-    "vcRxdUsageCd=?,vcRxdUsageNm=?"
+    "vcRxdUsageCd=?,vcRxdUsageNm=?,"
+    "fQtyTot=?,vcDrugUnit=?,iDrugPac=?,mDrugMaxPr=?,mPriceDiff=?,vcDrugRnd=?"
     " where vcPreCd=? and vcRxdSn=?";
 const char* const kList = "select vcRxdSn, vcDrugCd, vcDrugNm, fQty, iQtyCnt, iQtyDay,"
                           " case when iRxdInsSn = 1 then '급여'"
@@ -47,6 +49,8 @@ std::string nz(const Variant& v) {
 } // namespace
 
 void clsSub::Update() {
+    // The line's cells as priced, NULL when it carries none.
+    auto cell = [this](const auto& v) { return CellsStored ? Variant(v) : Variant::null(); };
     bool began = false;
     try {
         if (!csTrans_YN) {
@@ -60,16 +64,18 @@ void clsSub::Update() {
                 throw DbError(dberr::kNoCurrentRecord,
                               "처방전(" + PreCd + ")이 저장되어 있지 않아 약품을 저장할 수 없습니다.");
             RxdSn = NewRxdSn();
-            CnSqlite->execute(kInsert,
-                              {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
-                               Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
-                               Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd), Variant(RxdUsageNm)});
+            CnSqlite->execute(kInsert, {Variant(PreCd), Variant(RxdSn), Variant(RxdPr), Variant(RxdInsSn),
+                                        Variant(RxdTaxSn), Variant(DrugCd), Variant(DrugNm), Variant(Qty),
+                                        Variant(QtyCnt), Variant(QtyDay), Variant(RxdUsageCd),
+                                        Variant(RxdUsageNm), cell(QtyTot), cell(DrugUnit), cell(DrugPac),
+                                        cell(DrugMaxPr), cell(PriceDiff), cell(DrugRnd)});
             break;
         case 1:
-            CnSqlite->execute(kUpdate,
-                              {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
-                               Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
-                               Variant(RxdUsageCd), Variant(RxdUsageNm), Variant(PreCd), Variant(RxdSn)});
+            CnSqlite->execute(kUpdate, {Variant(RxdPr), Variant(RxdInsSn), Variant(RxdTaxSn), Variant(DrugCd),
+                                        Variant(DrugNm), Variant(Qty), Variant(QtyCnt), Variant(QtyDay),
+                                        Variant(RxdUsageCd), Variant(RxdUsageNm), cell(QtyTot),
+                                        cell(DrugUnit), cell(DrugPac), cell(DrugMaxPr), cell(PriceDiff),
+                                        cell(DrugRnd), Variant(PreCd), Variant(RxdSn)});
             if (CnSqlite->changes() == 0)
                 throw DbError(dberr::kNoCurrentRecord,
                               "수정할 약품(" + PreCd + "-" + RxdSn + ")이 저장되어 있지 않습니다.");
@@ -115,6 +121,12 @@ void clsSub::clear() {
     QtyCnt = QtyDay = 0;
     RxdUsageCd.clear();
     RxdUsageNm.clear();
+    QtyTot = 0;
+    DrugUnit.clear();
+    DrugPac = 0;
+    DrugMaxPr = PriceDiff = Currency();
+    DrugRnd.clear();
+    CellsStored = false;
 }
 
 void clsSub::RecordSelect() {
@@ -138,6 +150,13 @@ void clsSub::RecordSelect() {
     QtyDay = num("iQtyDay").isNull() ? 0 : num("iQtyDay").toInt32();
     RxdUsageCd = nz(rs.field("vcRxdUsageCd"));
     RxdUsageNm = nz(rs.field("vcRxdUsageNm"));
+    CellsStored = !num("fQtyTot").isNull();
+    QtyTot = CellsStored ? num("fQtyTot").toDouble() : 0.0;
+    DrugUnit = nz(rs.field("vcDrugUnit"));
+    DrugPac = num("iDrugPac").isNull() ? std::int16_t{0} : num("iDrugPac").toInt16();
+    DrugMaxPr = num("mDrugMaxPr").isNull() ? Currency() : num("mDrugMaxPr").toCurrency();
+    PriceDiff = num("mPriceDiff").isNull() ? Currency() : num("mPriceDiff").toCurrency();
+    DrugRnd = nz(rs.field("vcDrugRnd"));
     FindResult = true;
 }
 

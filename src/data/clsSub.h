@@ -31,6 +31,17 @@ class clsSub {
     double Qty = 0;
     std::int32_t QtyCnt = 0, QtyDay = 0;
     std::string RxdUsageCd, RxdUsageNm;
+    // The line's cells as priced (kept since 003): total quantity, package
+    // unit, pack flag, maximum price, price difference credit, and the
+    // substitution and narcotics flags.
+    double QtyTot = 0;
+    std::string DrugUnit;
+    std::int16_t DrugPac = 0;
+    Currency DrugMaxPr, PriceDiff;
+    std::string DrugRnd;
+    // The line holds those cells: set by RecordSelect (a line stored before
+    // they were kept does not); on writing, false leaves them NULL.
+    bool CellsStored = false;
 
     // Writes by RecoardInsMode. An insert always numbers the line itself
     // (NewRxdSn) and fails when the prescription's header is not stored; an

@@ -61,26 +61,43 @@ class TestFrmDetail : public QObject {
                 QCOMPARE(w.Sp약제비->Cell(r, c).toText(), std::string());
     }
 
-    void standsBesideTheMainWindowInsideTheScreen_data() {
+    // Beside the main window where the screen has room, else the main window
+    // moves along or gives up room; the two never overlap and both stay on
+    // the screen.
+    void neverCoversTheMainWindow_data() {
         QTest::addColumn<QRect>("main");
         QTest::addColumn<QRect>("screen");
-        QTest::addColumn<QPoint>("expected");
-        QTest::newRow("room on the right")
-            << QRect(10, 20, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1049, 20);
-        QTest::newRow("pushed back left")
-            << QRect(600, 20, 1040, 700) << QRect(0, 0, 1920, 1080) << QPoint(1500, 20);
-        QTest::newRow("pushed up") << QRect(0, 900, 1040, 700) << QRect(0, 0, 1920, 1080)
-                                   << QPoint(1039, 820);
-        QTest::newRow("second screen")
-            << QRect(1930, 50, 1040, 700) << QRect(1920, 0, 1920, 1080) << QPoint(2969, 50);
-        QTest::newRow("screen smaller than the window")
-            << QRect(-50, -30, 1040, 700) << QRect(0, 0, 300, 200) << QPoint(0, 0);
+        QTest::addColumn<QRect>("mainAfter");
+        QTest::addColumn<QPoint>("detail");
+        const QRect hd(0, 0, 1920, 1080), laptop(0, 0, 1280, 800);
+        QTest::newRow("1920x1080: right of it")
+            << QRect(0, 0, 1280, 800) << hd << QRect(0, 0, 1280, 800) << QPoint(1280, 0);
+        QTest::newRow("1920x1080: left of it")
+            << QRect(600, 100, 1280, 800) << hd << QRect(600, 100, 1280, 800) << QPoint(40, 100);
+        QTest::newRow("1920x1080: moved along")
+            << QRect(300, 20, 1280, 800) << hd << QRect(80, 20, 1280, 800) << QPoint(1360, 20);
+        QTest::newRow("1920x1080, full width: below it")
+            << QRect(0, 0, 1920, 700) << hd << QRect(0, 0, 1920, 700) << QPoint(1360, 700);
+        QTest::newRow("1280x800: the main window gives up height")
+            << QRect(0, 0, 1280, 800) << laptop << QRect(0, 0, 1280, 600) << QPoint(720, 600);
+        QTest::newRow("1280x800 below a panel") << QRect(0, 30, 1280, 770) << QRect(0, 30, 1280, 770)
+                                                << QRect(0, 30, 1280, 570) << QPoint(720, 600);
+        QTest::newRow("too low for that: it gives up width")
+            << QRect(0, 0, 1280, 700) << QRect(0, 0, 1280, 700) << QRect(0, 0, 720, 700) << QPoint(720, 0);
+        QTest::newRow("second screen") << QRect(1930, 50, 1040, 700) << QRect(1920, 0, 1920, 1080)
+                                       << QRect(1930, 50, 1040, 700) << QPoint(2970, 50);
     }
-    void standsBesideTheMainWindowInsideTheScreen() {
+    void neverCoversTheMainWindow() {
         QFETCH(QRect, main);
         QFETCH(QRect, screen);
-        QFETCH(QPoint, expected);
-        QCOMPARE(detailPosition(main, QSize(420, 260), screen), expected);
+        QFETCH(QRect, mainAfter);
+        QFETCH(QPoint, detail);
+        const QSize detailSize(560, 200), minimum(700, 560);
+        const DetailPlacement p = detailPlacement(main, minimum, detailSize, screen);
+        QCOMPARE(p.mainFrame, mainAfter);
+        QCOMPARE(p.detailCorner, detail);
+        QVERIFY(!p.mainFrame.intersects(QRect(p.detailCorner, detailSize)));
+        QVERIFY(screen.contains(p.mainFrame) && screen.contains(QRect(p.detailCorner, detailSize)));
     }
 
     void screenshot() {

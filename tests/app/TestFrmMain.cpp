@@ -1,16 +1,17 @@
 // The main window driven with keys: the Enter path, the field rules, the
 // insurance lists, the keys that reset and close, and the layout at 1280×800.
 
+#include "app/CharLimit.h"
 #include "app/KVSp.h"
 #include "app/ModMain.h"
 #include "app/WinColor.h"
 #include "app/frmList.h"
 #include "app/frmMain.h"
 #include "data/LocalStore.h"
-#include "support/TempDir.h"
 #include "data/RefConnection.h"
 #include "support/RecordingMessage.h"
 #include "support/RefFixture.h"
+#include "support/TempDir.h"
 #include "util/Clock.h"
 #include "util/ModFunction.h"
 
@@ -169,6 +170,15 @@ private slots:
         }
         QCOMPARE(w->recalcCount(), runs + 1); // Enter in 특정기호1 recalculates
         QCOMPARE(w->txt교부번호->text(), QString("00012"));
+        // The patient-share code last, chosen with the arrow keys; Enter
+        // prices again and goes on to the drugs.
+        QCOMPARE(focused(), w->cmb본인부담여부);
+        QCOMPARE(w->Sp처방->MaxRows(), 0);
+        key(Qt::Key_Down);
+        QCOMPARE(w->cmb본인부담여부->currentText(), QString("M001"));
+        runs = w->recalcCount();
+        key(Qt::Key_Return);
+        QCOMPARE(w->recalcCount(), runs + 1);
         QCOMPARE(w->Sp처방->MaxRows(), 1);
         QCOMPARE(w->Sp처방->cCol(), 2);
         QVERIFY(w->sp처방->isAncestorOf(focused()));
@@ -363,6 +373,54 @@ private slots:
         QCOMPARE(w->recalcCount(), runs + 1);
         QTest::mouseClick(w->chk계산상세보기, Qt::LeftButton, {}, QPoint(6, w->chk계산상세보기->height() / 2));
         QVERIFY(!w->detailWindow());
+    }
+
+    // The check boxes and the insurance buttons by key, from wherever the
+    // cursor stands: Alt+B, Alt+J, Alt+D and Alt+1 … Alt+9, each shown in
+    // its caption.
+    void checkBoxesAndInsuranceButtonsByKey() {
+        const std::pair<QAbstractButton*, Qt::Key> boxes[] = {{w->chk비급여조제료, Qt::Key_B},
+                                                              {w->chk자가투여주사, Qt::Key_J},
+                                                              {w->chk계산상세보기, Qt::Key_D}};
+        w->txt의사명->setFocus();
+        for (auto [button, letter] : boxes) {
+            QVERIFY(button->text().endsWith(QString("(&%1)").arg(QChar(letter))));
+            const int runs = w->recalcCount();
+            key(letter, Qt::AltModifier);
+            QTRY_VERIFY(button->isChecked());
+            QCOMPARE(w->recalcCount(), runs + 1);
+            QTRY_COMPARE(focused(), w->txt의사명); // the detail window leaves the keys here
+        }
+        const int classes[] = {1, 2, 3, 19, 6, 7, 8, 9, 22};
+        for (int i = 8; i >= 0; --i) {
+            QVERIFY(w->opt보험[i]->text().endsWith(QString("(&%1)").arg(i + 1)));
+            key(static_cast<Qt::Key>(Qt::Key_1 + i), Qt::AltModifier);
+            QTRY_COMPARE(w->cmb보험종류->currentIndex(), classes[i]);
+        }
+    }
+
+    // Limits count characters: one outside the basic plane at the limit
+    // stands whole, past it is refused whole, a paste is cut between them.
+    void textLimitsCountCharacters() {
+        const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
+        int fields = 0;
+        for (QLineEdit* e : w->findChildren<QLineEdit*>()) {
+            auto* limit = qobject_cast<const CharLimit*>(e->validator());
+            if (!limit || e == w->txt교부번호) continue; // digits only
+            ++fields;
+            const QString full = QString(limit->limit() - 1, u'가') + emoji;
+            e->clear();
+            for (const QString& typed : {full, QString("나"), emoji}) {
+                QInputMethodEvent commit;
+                commit.setCommitString(typed);
+                QApplication::sendEvent(e, &commit);
+                QCOMPARE(e->text(), full);
+            }
+            e->clear();
+            e->insert(full + emoji);
+            QCOMPARE(e->text(), full);
+        }
+        QCOMPARE(fields, 10);
     }
 
     void insuranceLists() {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QTableView>
 #include <QTimeEdit>
 
 using namespace pelmora;
@@ -58,6 +59,13 @@ class TestFrmMainCalc : public QObject {
                     return QStringLiteral("(%1,%2) %3").arg(r).arg(c).arg(text(shown));
             }
         return {};
+    }
+
+    // The main window's frame, its title bar included, on the given rectangle.
+    void setFrame(const QRect& frame) {
+        const QRect in = w()->geometry(), out = w()->frameGeometry();
+        w()->setGeometry(frame.adjusted(in.left() - out.left(), in.top() - out.top(),
+                                        in.right() - out.right(), in.bottom() - out.bottom()));
     }
 
   private slots:
@@ -171,24 +179,87 @@ class TestFrmMainCalc : public QObject {
         QCOMPARE(fx->gridDifference(a), QString());
     }
 
-    void screenshotOfAPricedPrescriptionWithItsDetail() {
+    // Deleting the last drug leaves no figures behind.
+    void deletingTheLastDrugEmptiesTheGrids() {
         adult();
-        w()->resize(1280, 800);
+        price({kTylenol});
+        w()->Sp처방->setMaxRows(2); // the drug and the empty row the last Enter opened
+        w()->Sp처방->spGoCell(1, 1);
+        w()->cmd삭제_Click();
+        for (KVSp* g : {w()->Sp수가, w()->Sp약가, w()->Sp계산})
+            for (int c = 2; c <= g->MaxCols(); ++c)
+                QCOMPARE(g->spRowSum(-1, 0, c), Currency());
+        QVERIFY(w()->lastRequest().first.empty());
+    }
+
+    // A run whose fee lookup failed leaves figures that are no bill: they are
+    // greyed out under "계산 오류", and saving them is asked about plainly.
+    void aRunThatReportedAnErrorIsNoBill() {
+        adult();
+        price({kTylenol});
+        QVERIFY(w()->pricingValid());
+        fx->ref.db(0).execute("ALTER TABLE DBF심평원수 RENAME TO 수가보관");
+        w()->ProcRecalc();
+        QVERIFY(!w()->pricingValid());
+        QVERIFY(w()->pricingError().startsWith("clsAcount:SubSooGaAcount"));
+        QVERIFY(!w()->sp계산->isEnabled() && !w()->sp수가->isEnabled() && !w()->sp약가->isEnabled());
+        QVERIFY(w()->KvTitle2->text().startsWith("계산 오류"));
+        QDir().mkpath(QString(PELMORA_BINARY_DIR) + "/screenshots");
+        QVERIFY(w()->grab().save(QString(PELMORA_BINARY_DIR) + "/screenshots/frmMainCalcError.png"));
+        fx->box.answers = {false};
+        w()->cmd저장_Click();
+        QVERIFY(fx->box.boxes.back().text.find("계산 오류") != std::string::npos);
+        QCOMPARE(w()->Sp처방->MaxRows(), 1); // not saved
+        QVERIFY(fx->store->query("select * from Main").eof());
+
+        fx->ref.db(0).execute("ALTER TABLE 수가보관 RENAME TO DBF심평원수");
+        w()->ProcRecalc();
+        QVERIFY(w()->pricingValid() && w()->sp계산->isEnabled());
+        QCOMPARE(w()->KvTitle2->text(), QString("계산 결과"));
+        fx->box.answers = {true};
+        w()->cmd저장_Click();
+        QCOMPARE(fx->box.boxes.back().text, std::string("저장하시겠습니까?"));
+        QCOMPARE(w()->Sp처방->MaxRows(), 0);
+    }
+
+    // On a 1280×800 and a 1920×1080 screen the detail window covers none of
+    // the main window's figures or buttons; closed by its own button it
+    // unticks its box and the main window gets its room back.
+    void detailWindowNeverCoversTheFigures_data() {
+        QTest::addColumn<QRect>("screen");
+        QTest::newRow("1280x800") << QRect(0, 0, 1280, 800);
+        QTest::newRow("1920x1080") << QRect(0, 0, 1920, 1080);
+    }
+    void detailWindowNeverCoversTheFigures() {
+        QFETCH(QRect, screen);
+        adult();
+        setFrame(QRect(0, 0, 1280, 800));
         w()->chk계산상세보기->click();
         price({kTylenol, kMucopect, kSelective, kOintment});
+        w()->placeDetail(screen);
         QTest::qWait(50);
-        const QString dir = QString(PELMORA_BINARY_DIR) + "/screenshots";
-        QDir().mkpath(dir);
-        // The two windows side by side, as the pharmacist sees them.
-        const QPixmap main = w()->grab(), detail = w()->detailWindow()->grab();
-        QPixmap both(main.width() + detail.width(), std::max(main.height(), detail.height()));
-        both.fill(Qt::darkGray);
-        QPainter p(&both);
-        p.drawPixmap(0, 0, main);
-        p.drawPixmap(main.width(), 0, detail);
+        frmDetail* d = w()->detailWindow();
+        const QRect detail = d->frameGeometry();
+        QVERIFY(screen.contains(detail) && screen.contains(w()->frameGeometry()));
+        for (QWidget* c : w()->findChildren<QWidget*>())
+            if (c->window() == w() && c->isVisible() &&
+                (qobject_cast<QTableView*>(c) || qobject_cast<QAbstractButton*>(c)))
+                QVERIFY2(!QRect(c->mapToGlobal(QPoint(0, 0)), c->size()).intersects(detail),
+                         qPrintable(c->objectName()));
+        QVERIFY(detailDifference(fx->engine()).isEmpty());
+        // What the pharmacist sees on the screen.
+        QPixmap shot(screen.size());
+        shot.fill(Qt::darkGray);
+        QPainter p(&shot);
+        p.drawPixmap(w()->frameGeometry().topLeft(), w()->grab());
+        p.drawPixmap(detail.topLeft(), d->grab());
         p.end();
-        QVERIFY(both.save(dir + "/frmMainPriced.png"));
-        qInfo("screenshot: %s/frmMainPriced.png", qPrintable(dir));
+        QDir().mkpath(PELMORA_BINARY_DIR "/screenshots");
+        QVERIFY(shot.save(
+            QString(PELMORA_BINARY_DIR "/screenshots/frmMainPriced-%1.png").arg(QTest::currentDataTag())));
+        d->close();
+        QVERIFY(!w()->chk계산상세보기->isChecked() && !w()->detailWindow());
+        QCOMPARE(w()->frameGeometry(), QRect(0, 0, 1280, 800));
     }
 };
 

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -236,6 +237,35 @@ class TestFrmMainDrug : public QObject {
         QCOMPARE(cell(1, 10), QString("100"));
         QVERIFY(!w->bCodeEntry);
         QVERIFY(sp().hangulEntry());
+    }
+
+    // A drug name composed through an input method on the code column of a
+    // new line goes into the drug name, as typed keys do, and is looked up.
+    void hangulFromAnInputMethodOnTheCodeColumnReachesTheName() {
+        addDrug("641900010");
+        enterCell(1, 7, ""); // the line is complete: a new line, on its code
+        QCOMPARE(sp().MaxRows(), 2);
+        QCOMPARE(sp().cCol(), 1);
+        const struct {
+            const char* preedit;
+            const char* commit;
+        } syllables[] = {{"ㅌ", ""}, {"타", ""}, {"", "타"}, {"ㅇ", ""}, {"", "이"}};
+        for (const auto& s : syllables) {
+            QInputMethodEvent e(QString::fromUtf8(s.preedit), {});
+            e.setCommitString(QString::fromUtf8(s.commit));
+            QApplication::sendEvent(focused(), &e);
+            QCOMPARE(sp().cRow(), 2);
+            QCOMPARE(sp().cCol(), 2);
+        }
+        auto* editor = qobject_cast<QLineEdit*>(focused());
+        QVERIFY(editor && w->sp처방->isAncestorOf(editor));
+        QCOMPARE(editor->text(), QString("타이"));
+        answer = takeFirst;
+        key(Qt::Key_Return);
+        QCOMPARE(searches.size(), std::size_t(1));
+        QCOMPARE(searches[0].text, QString("타이"));
+        QCOMPARE(searches[0].cls, 1);
+        QCOMPARE(cell(2, 1), QString("641900010"));
     }
 
     // Two price rows valid on the day: the pharmacist chooses, here the

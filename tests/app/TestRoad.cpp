@@ -149,6 +149,36 @@ class TestRoad : public QObject {
             QString::fromStdString(fx->store->query("select vcPreCd from Main").field("vcPreCd").toText());
         QCOMPARE(storedLines(again), QStringList({"001 671802370", "002 645301220"}));
     }
+
+    // Opening a prescription from the history over one being typed asks
+    // first, as a reset does; No keeps what was typed, and its own code.
+    void historyAsksBeforeReplacingATypedPrescription() {
+        fx->typeInto(w()->txt고객명, "홍길동");
+        fx->setLines({kTylenol});
+        save();
+        const QString stored =
+            QString::fromStdString(fx->store->query("select vcPreCd from Main").field("vcPreCd").toText());
+        fx->typeInto(w()->txt고객명, "김철수");
+        fx->setLines({kMucopect});
+        w()->ProcRecalc();
+        for (bool yes : {false, true}) {
+            fx->box.answers = {yes};
+            const auto asked = fx->box.boxes.size();
+            history([](frmList& list) { list.cmd수정_Click(); });
+            QCOMPARE(fx->box.boxes.size(), asked + 1);
+            QCOMPARE(fx->box.boxes.back().title, std::string("불러오기확인"));
+            QCOMPARE(w()->txt고객명->text(), QString(yes ? "홍길동" : "김철수"));
+            QCOMPARE(w()->lab조제코드->text(), yes ? stored : QString());
+            QCOMPARE(w()->Sp처방->Cell(1, 1).toText(), yes ? kTylenol.code : kMucopect.code);
+        }
+        // Nothing typed: opened without a word.
+        fx->box.answers = {true};
+        w()->cmd초기화_Click();
+        const auto asked = fx->box.boxes.size();
+        history([](frmList& list) { list.cmd수정_Click(); });
+        QCOMPARE(fx->box.boxes.size(), asked);
+        QCOMPARE(w()->lab조제코드->text(), stored);
+    }
 };
 
 QTEST_MAIN(TestRoad)

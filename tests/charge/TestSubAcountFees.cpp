@@ -105,6 +105,8 @@ TEST(FeeLookupFailure, IsReportedAndTheCalculationGoesOn) {
     clsAccount a = price(Header{}.text(), lines({Line{}}), none.cn());
     ASSERT_EQ(box.boxes.size(), 2u); // once per pricing run
     EXPECT_EQ(box.boxes[0].text.rfind("clsAcount:SubSooGaAcount -2147221504 ", 0), 0u) << box.boxes[0].text;
+    EXPECT_EQ(a.ReportedError, box.boxes[0].text); // the first report marks the figures as no bill
+    EXPECT_FALSE(price(Header{}.text(), lines({Line{}}), FeeTable(standardFees()).cn()).ReportedError);
     EXPECT_EQ(a.결과_보험총약제비, won(900));
     EXPECT_EQ(a.결과_본인부담, won(200));
 }

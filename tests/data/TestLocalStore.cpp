@@ -3,7 +3,10 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -82,7 +85,7 @@ void make001(const std::string& path, const std::string& dbver = "none") {
 
 void expectCurrentWithOldRow(SqliteConnection& cn) {
     auto cols = columnsOf(cn, "Main");
-    ASSERT_EQ(cols.size(), 44u);
+    ASSERT_EQ(cols.size(), 46u);
     // SQLite appends added columns at the end of the table.
     EXPECT_EQ(cols[38], "vcHospBizNo");
     EXPECT_EQ(cols[39], "vcPatCell");
@@ -107,7 +110,7 @@ TEST(OpenLocalStore, CreatesANewStoreWithTheExactTablesOwnerOnly) {
     };
     // Version 002's tables, with what 003 adds after their last column.
     EXPECT_EQ(sqlOf("Dbver"), kDbver);
-    EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+    EXPECT_EQ(columnsOf(*cn, "Main").size(), 46u);
     EXPECT_EQ(columnsOf(*cn, "Sub").size(), 18u);
     for (const char* t : {"Charge", "ChargeItem", "ReceiptSeq", "NoReport"})
         EXPECT_TRUE(TableFind(*cn, t)) << t;
@@ -131,7 +134,7 @@ TEST(OpenLocalStore, AnEmptyFileIsANewStore) {
     std::ofstream(dir.file("Pelmo.db")).close();
     std::unique_ptr<SqliteConnection> cn;
     ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
-    EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+    EXPECT_EQ(columnsOf(*cn, "Main").size(), 46u);
     EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
 }
 
@@ -174,7 +177,7 @@ TEST(OpenLocalStore, Brings002To003AndLeavesNewerStoresAlone) {
         ASSERT_TRUE(OpenLocalStore(cn, dir.file("Pelmo.db")));
         const bool newer = ver == "9";
         EXPECT_EQ(versions(*cn), std::vector<std::string>{newer ? ver : "003"});
-        EXPECT_EQ(columnsOf(*cn, "Main").size(), newer ? 40u : 44u);
+        EXPECT_EQ(columnsOf(*cn, "Main").size(), newer ? 40u : 46u);
         EXPECT_EQ(TableFind(*cn, "Charge"), !newer);
     }
 }
@@ -218,21 +221,70 @@ TEST(OpenLocalStore, BadFilesFailAndAreNeverTouched) {
     ::chmod(dir.file("readonly.db").c_str(), 0444);
     fs::create_directory(dir.file("folder.db"));
 
-    for (const char* name : {"truncated.db", "text.db", "readonly.db", "folder.db"}) {
+    // Only the first page left: the header still vouches for the rest.
+    std::ofstream(dir.file("onepage.db"), std::ios::binary) << bytes.substr(0, 4096);
+    std::ofstream(dir.file("stub.db"), std::ios::binary) << bytes.substr(0, 40);
+
+    const std::pair<const char*, StoreProblem> cases[] = {
+        {"truncated.db", StoreProblem::Truncated},
+        {"onepage.db", StoreProblem::Truncated},
+        {"stub.db", StoreProblem::Truncated},
+        {"text.db", StoreProblem::NotADatabase},
+        {"readonly.db", StoreProblem::ReadOnly},
+        {"folder.db", StoreProblem::Folder},
+        {"no/such/folder/Pelmo.db", StoreProblem::CannotCreate},
+        {"", StoreProblem::NoPath}};
+    for (const auto& [name, problem] : cases) {
         SCOPED_TRACE(name);
-        std::string path = dir.file(name);
+        std::string path = *name ? dir.file(name) : std::string();
         std::string was = fs::is_regular_file(path) ? fileBytes(path) : "";
+        auto mode = fs::is_regular_file(path) ? fs::status(path).permissions() : fs::perms::none;
         std::unique_ptr<SqliteConnection> cn;
-        EXPECT_FALSE(OpenLocalStore(cn, path));
+        StoreOpenReport report;
+        EXPECT_FALSE(OpenLocalStore(cn, path, &report));
         EXPECT_FALSE(cn);
+        EXPECT_EQ(report.problem, problem);
+        EXPECT_FALSE(StoreProblemText(report.problem).empty());
+        EXPECT_FALSE(report.permissionsTightened);
         if (fs::is_regular_file(path)) {
             EXPECT_EQ(fileBytes(path), was);
+            EXPECT_EQ(fs::status(path).permissions(), mode);
         }
     }
-    std::unique_ptr<SqliteConnection> cn;
-    EXPECT_FALSE(OpenLocalStore(cn, dir.file("no/such/folder/Pelmo.db")));
     EXPECT_FALSE(fs::exists(dir.file("no")));
-    EXPECT_FALSE(OpenLocalStore(cn, ""));
+}
+
+TEST(OpenLocalStore, AStoreHeldByAnotherProgramIsReportedLocked) {
+    test::TempDir dir;
+    const std::string path = dir.file("Pelmo.db");
+    std::unique_ptr<SqliteConnection> first;
+    ASSERT_TRUE(OpenLocalStore(first, path));
+    auto other = SqliteConnection::open(path);
+    other->executeScript("BEGIN EXCLUSIVE");
+    std::unique_ptr<SqliteConnection> cn;
+    StoreOpenReport report;
+    EXPECT_FALSE(OpenLocalStore(cn, path, &report)); // after the wait for the lock
+    EXPECT_EQ(report.problem, StoreProblem::Locked);
+    EXPECT_NE(report.detail.find("locked"), std::string::npos) << report.detail;
+    other->rollback();
+}
+
+// What is wrong with the file or the disk reads in Korean; the database's
+// own words stay in the detail. A failing statement keeps them as they are.
+TEST(OpenLocalStore, DatabaseTroubleReachesThePharmacistInKorean) {
+    for (int rc : {SQLITE_BUSY, SQLITE_LOCKED, SQLITE_READONLY, SQLITE_FULL, SQLITE_IOERR, SQLITE_IOERR_WRITE,
+                   SQLITE_CORRUPT, SQLITE_NOTADB, SQLITE_CANTOPEN, SQLITE_PERM, SQLITE_NOMEM}) {
+        SCOPED_TRACE(rc);
+        const DbError e = sqliteError(rc, sqlite3_errstr(rc));
+        EXPECT_FALSE(e.isStatementFailure());
+        EXPECT_TRUE(std::none_of(e.description().begin(), e.description().end(), [](char c) {
+            return std::isalpha(static_cast<unsigned char>(c));
+        })) << e.description();
+        EXPECT_EQ(e.detail(), sqlite3_errstr(rc));
+    }
+    const DbError statement = sqliteError(SQLITE_ERROR, "no such table: Main");
+    EXPECT_TRUE(statement.isStatementFailure());
+    EXPECT_EQ(statement.description(), "no such table: Main");
 }
 
 // Runs OpenLocalStore in a child process that is killed right after the
@@ -279,7 +331,7 @@ TEST(OpenLocalStore, AFirstStartKilledHalfWayCreatesTheStoreNextTime) {
         ASSERT_TRUE(openKilledAfterStep(path, step));
         std::unique_ptr<SqliteConnection> cn;
         ASSERT_TRUE(OpenLocalStore(cn, path));
-        EXPECT_EQ(columnsOf(*cn, "Main").size(), 44u);
+        EXPECT_EQ(columnsOf(*cn, "Main").size(), 46u);
         EXPECT_EQ(columnsOf(*cn, "Sub").size(), 18u);
         EXPECT_EQ(versions(*cn), std::vector<std::string>{"003"});
     }

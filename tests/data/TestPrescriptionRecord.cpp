@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace pelmora;
 
 namespace {
@@ -25,6 +27,17 @@ PrescriptionLine row(const char* code, const char* name, double qty, int cnt, in
     r.cell(8) = Variant(std::int32_t{route});
     r.cell(10) = Variant(Currency::parse(price));
     return r;
+}
+
+void cells(PrescriptionLine& r, double total, const char* unit, int pack, const char* maxPrice,
+           const char* diff, const char* flag) {
+    r.cell(6) = Variant(total);
+    r.cell(9) = Variant(unit);
+    r.cell(11) = Variant(r.cell(10).toCurrency().mul(total));
+    r.cell(13) = Variant(std::int32_t{pack});
+    r.cell(14) = Variant(Currency::parse(maxPrice));
+    r.cell(15) = Variant(Currency::parse(diff));
+    r.cell(16) = Variant(flag);
 }
 
 class PrescriptionRecordTest : public ::testing::Test {
@@ -64,6 +77,15 @@ class PrescriptionRecordTest : public ::testing::Test {
         p.받을금액 = Variant(Currency::parse("1200"));
         p.lines = {row("641900010", "타이레놀정500mg(내복)", 0.5, 3, 5, 0, 0, "50"), PrescriptionLine{},
                    row("652100020", "케토톱 \"쿨\"", 1, 1, 1, 1, 1, "280")};
+        // The cells the drug routines wrote: a pack line rounded to 8, a
+        // non-covered line from the non-covered lookup.
+        cells(p.lines[0], 8, "1정", 1, "55", "21", "Y");
+        cells(p.lines[2], 1, "매", 1, "0", "0", "마약");
+        p.pricingStored = true;
+        p.cmb시간외 = 4;
+        p.cmb연령 = 2;
+        p.chk자가투여주사 = p.chk비급여조제료 = true;
+        p.lab특정기호1 = "10";
         return p;
     }
     PrescriptionRecord::SaveResult save(const PrescriptionRecord& p) { return p.Save(*cn); }
@@ -167,7 +189,26 @@ TEST_F(PrescriptionRecordTest, SaveThenLoadGivesTheWindowBack) {
     EXPECT_EQ(out.cmb보험종류, 1);
     EXPECT_EQ(out.pvn사용기간, 3);
 
-    // Covered: today's maximum price in column 14; not covered: the stored price.
+    // Every cell as it was priced: the non-covered line keeps the unit, pack
+    // and narcotics flags of its own lookup and no maximum price.
+    EXPECT_EQ(cellsOf(out),
+              (std::vector<std::string>{
+                  "641900010|타이레놀정500mg(내복)|0.5|3|5|8|0|0|1정|50|400|타이레놀정500mg(내복)|1|55|21|Y",
+                  "652100020|케토톱 \"쿨\"|1|1|1|1|1|1|매|280|280|케토톱 \"쿨\"|1|0|0|마약"}));
+    EXPECT_TRUE(out.pricingStored);
+    EXPECT_EQ(std::tuple(out.cmb시간외, out.cmb연령, out.chk자가투여주사, out.chk비급여조제료,
+                         out.lab특정기호1, out.lab특정기호2),
+              std::tuple(4, 2, true, true, std::string("10"), std::string()));
+
+    // Saved before the cells were kept: derived from today's price list as
+    // they always were (covered: today's maximum price; not covered: the
+    // stored price), and the window derives the pricing choices.
+    cn->execute("update Sub set fQtyTot=NULL, vcDrugUnit=NULL, iDrugPac=NULL, mDrugMaxPr=NULL,"
+                " mPriceDiff=NULL, vcDrugRnd=NULL");
+    cn->execute("update Main set iTimeSn=NULL, iAgeSn=NULL, iSelfInj=NULL, iNoBiboFee=NULL,"
+                " vcSpeRate1=NULL, vcSpeRate2=NULL");
+    ASSERT_EQ(out.Load(*cn, ref, code), PrescriptionRecord::LoadOutcome::Loaded);
+    EXPECT_FALSE(out.pricingStored);
     EXPECT_EQ(cellsOf(out),
               (std::vector<std::string>{
                   "641900010|타이레놀정500mg(내복)|0.5|3|5|7.5|0|0|1정|50|375|타이레놀정500mg(내복)|1|55|0|Y",

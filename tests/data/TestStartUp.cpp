@@ -93,15 +93,53 @@ TEST(StartUp, SilentServerFallsBackToLocalModeOnceForTheRun) {
     EXPECT_TRUE(o.LocalMode());
 }
 
-TEST(StartUp, AStoreThatCannotOpenEndsTheProgram) {
+TEST(StartUp, AStoreThatCannotOpenEndsTheProgramSayingWhy) {
     test::TempDir dir;
-    fs::create_directories(dir.path() / "Data" / "Pelmo.db"); // a folder where the file belongs
+    const fs::path store = dir.path() / "Data" / "Pelmo.db";
+    fs::create_directories(store); // a folder where the file belongs
     test::RecordingMessage boxes;
     ProcessObjects o;
     std::ostringstream log;
     EXPECT_FALSE(RunStartUp({dir.path()}, o, log));
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"로컬(Sqlite) 데이터 접속실패"});
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "로컬(Sqlite) 데이터 접속실패\r\n\r\n" +
+                                       StoreProblemText(StoreProblem::Folder) + "\r\n" + store.string());
     EXPECT_EQ(boxes.boxes[0].title, "접속실패");
+    EXPECT_NE(log.str().find(StoreProblemText(StoreProblem::Folder)), std::string::npos) << log.str();
+    EXPECT_FALSE(o.instance.held()); // a copy that ends leaves the root free
+}
+
+// A second copy on the same root is told that the program runs already and
+// touches nothing; the first one's store was made owner-only, said once.
+TEST(StartUp, ASecondCopyIsToldTheProgramIsRunning) {
+    test::TempDir dir;
+    test::RefFixture(dir.path()).notice("20240701");
+    const fs::path store = dir.path() / "Data" / "Pelmo.db";
+    fs::create_directories(store.parent_path());
+    {
+        std::unique_ptr<SqliteConnection> cn;
+        ASSERT_TRUE(OpenLocalStore(cn, store.string()));
+    }
+    fs::permissions(store, fs::perms::group_read | fs::perms::others_read, fs::perm_options::add);
+    test::RecordingMessage boxes;
+    std::ostringstream log;
+    ProcessObjects first;
+    ASSERT_TRUE(RunStartUp({dir.path()}, first, log));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].title, "보안");
+    EXPECT_EQ(fs::status(store).permissions() & (fs::perms::group_all | fs::perms::others_all),
+              fs::perms::none);
+
+    ProcessObjects second;
+    EXPECT_FALSE(RunStartUp({dir.path()}, second, log));
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, "Pelmora가 이미 실행 중입니다. 실행 중인 창을 사용해 주십시오.");
+    EXPECT_FALSE(second.CnSqlite);
+
+    first.release();
+    ProcessObjects again; // the first copy has ended: the next one starts, and says nothing more
+    EXPECT_TRUE(RunStartUp({dir.path()}, again, log));
+    EXPECT_EQ(boxes.boxes.size(), 2u);
 }
 
 TEST(StartUp, RootFromTheCommandLine) {

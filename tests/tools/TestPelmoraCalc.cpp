@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
@@ -120,12 +121,20 @@ TEST_F(Calc, NegativeMoneyAndTheRateReadBackExactly) {
 }
 
 TEST_F(Calc, AFailedCalculationNamesItsTagAndWritesMessagesToStandardError) {
-    Outcome r =
-        run({"--ref-db", feeDb, "--header", "1#1#보험#30#1#1#1#2#20210601#0#2#0#2#$", "--lines", kLines});
-    ASSERT_EQ(r.status, 0);
+    const std::string broken = "1#1#보험#30#1#1#1#2#20210601#0#2#0#2#$";
+    Outcome r = run({"--ref-db", feeDb, "--header", broken, "--lines", kLines});
+    EXPECT_EQ(r.status, 1); // its figures are no bill
+    EXPECT_NE(r.err.find("계산 오류가 보고된 요청이 1건"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("\"결과_받을금액\":\"0.0000\""), std::string::npos);
     EXPECT_NE(r.out.find(",\"error\":\"clsAcount:SubAcount\"}\n"), std::string::npos);
     EXPECT_NE(r.err.find("clsAcount:SubAcount 13 형식이 일치하지 않습니다."), std::string::npos);
+    // In a batch of good requests, one that reported an error fails the run.
+    const std::string good = "{\"header\":\"" + kHeader + "\",\"lines\":\"" + kLines + "\"}\n";
+    const std::string bad = "{\"header\":\"" + broken + "\",\"lines\":\"" + kLines + "\"}\n";
+    EXPECT_EQ(run({"--ref-db", feeDb, "--batch", "-"}, good + good).status, 0);
+    Outcome batch = run({"--ref-db", feeDb, "--batch", "-"}, good + bad + good);
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(std::count(batch.out.begin(), batch.out.end(), '\n'), 3);
 }
 
 TEST_F(Calc, BatchKeepsLinesAlignedAndFlagsInvalidOnes) {

@@ -28,6 +28,7 @@ void CalcSession::price(const std::string& header, const std::string& lines, std
     capture_.reset();
     clsAccount a;
     a.SubAcount(header, lines, cn_);
+    if (capture_.tag()) ++failedRuns_;
     appendResult(out, a, capture_.tag());
 }
 

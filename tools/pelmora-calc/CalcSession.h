@@ -35,10 +35,13 @@ class CalcSession {
     // Reads one request per line and writes one result per line, in order.
     // Returns false when a line was not a request.
     bool batch(std::istream& in, std::ostream& out);
+    // Requests priced so far whose run reported an error.
+    int failedRuns() const { return failedRuns_; }
 
   private:
     RefConnection& cn_;
     CaptureMessage capture_;
+    int failedRuns_ = 0;
 };
 
 } // namespace pelmora::calc

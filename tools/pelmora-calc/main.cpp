@@ -6,8 +6,9 @@
 //   --batch ...)
 //
 // One JSON object per request goes to standard output; messages go to
-// standard error. Exit status: 0 done, 1 a batch line was not a request,
-// 2 wrong arguments or no reference data.
+// standard error. Exit status: 0 done, 1 a batch line was not a request or
+// a request's pricing reported an error (its "error" field says which), 2
+// wrong arguments or no reference data.
 
 #include "CalcSession.h"
 #include "OdbcSecret.h"
@@ -122,6 +123,13 @@ LinkProgressFn progressOnTerminal() {
     };
 }
 
+// Figures of a run that reported an error are no bill: the caller is told so.
+int pricedStatus(const calc::CalcSession& session, bool allValid) {
+    if (session.failedRuns() > 0)
+        std::cerr << "pelmora-calc: 계산 오류가 보고된 요청이 " << session.failedRuns() << "건 있습니다.\n";
+    return allValid && session.failedRuns() == 0 ? 0 : 1;
+}
+
 int run(const Options& o, SqliteConnection* db, RefConnection& direct) {
     if (o.header) {
         // A single request issues its lookups on the connection, as the window does.
@@ -129,7 +137,7 @@ int run(const Options& o, SqliteConnection* db, RefConnection& direct) {
         std::string out;
         session.price(*o.header, o.lines.value_or(""), out);
         std::cout << out << std::flush;
-        return 0;
+        return pricedStatus(session, true);
     }
     // Many requests: the fee table is read once and answered from memory;
     // over ODBC every lookup goes to the connection.
@@ -147,7 +155,7 @@ int run(const Options& o, SqliteConnection* db, RefConnection& direct) {
         }
         ok = session.batch(in, std::cout);
     }
-    return ok ? 0 : 1;
+    return pricedStatus(session, ok);
 }
 
 } // namespace
