@@ -277,6 +277,17 @@ RecordSet SqliteConnection::query(const std::string& sql, const std::vector<Vari
     return RecordSet(std::move(names), std::move(rows));
 }
 
+void SqliteConnection::each(const std::string& sql, const std::vector<Variant>& params,
+                            const std::function<void(const SqliteRow&)>& fn) {
+    sqlite3_stmt* st = prepared(sql);
+    ResetGuard guard{st};
+    bind(st, params);
+    const SqliteRow row(st);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) fn(row);
+    if (rc != SQLITE_DONE) fail(rc);
+}
+
 long long SqliteConnection::changes() const { return sqlite3_changes64(db_); }
 
 void SqliteConnection::begin(bool immediate) { executeScript(immediate ? "BEGIN IMMEDIATE" : "BEGIN"); }

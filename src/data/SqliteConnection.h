@@ -5,7 +5,9 @@
 
 #include "DbError.h"
 #include "RecordSet.h"
+#include "SqliteRow.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -43,6 +45,9 @@ public:
     void executeScript(const std::string& sql);
     // Runs a query and reads its whole result.
     RecordSet query(const std::string& sql, const std::vector<Variant>& params = {});
+    // Runs a query and hands each row to fn as it is read, without keeping it.
+    void each(const std::string& sql, const std::vector<Variant>& params,
+              const std::function<void(const SqliteRow&)>& fn);
     // Rows changed by the last INSERT, UPDATE or DELETE.
     long long changes() const;
 
@@ -56,6 +61,21 @@ public:
     // True when the file could only be opened for reading (a write-protected
     // file or folder); every write would then fail.
     bool readOnly() const;
+
+    // Copies the whole database into dest through SQLite's online backup.
+    // dest is written in one transaction of its own, so an interruption
+    // leaves it as it was; a copy from a connection holding a read
+    // transaction is the database as that transaction sees it. progress is
+    // told (pages done, pages in all) after every pagesPerStep pages and may
+    // answer false to stop, dest then unchanged. False when stopped; raises
+    // when the copy fails, after waiting out a busy database as long as a
+    // statement would.
+    using CopyProgress = std::function<bool(long long pagesDone, long long pagesTotal)>;
+    bool copyTo(SqliteConnection& dest, const CopyProgress& progress = {}, int pagesPerStep = 256);
+    // Called every few thousand steps of a running statement (a check of the
+    // whole file, a long sum) so long work can show that it lives; answering
+    // false interrupts the statement. An empty function removes it.
+    void setStatementProgress(std::function<bool()> fn);
 
     const std::string& path() const { return path_; }
     sqlite3* handle() const { return db_; }
@@ -71,6 +91,7 @@ private:
     sqlite3* db_ = nullptr;
     std::string path_;
     std::unordered_map<std::string, sqlite3_stmt*> cache_;
+    std::function<bool()> statementProgress_;
 };
 
 // Maps an SQLite result code and message to the error the callers expect.
