@@ -17,10 +17,13 @@ std::int64_t SqliteRow::int64(int col) const {
 }
 
 std::string SqliteRow::text(int col) const {
+    return std::string(view(col));
+}
+
+std::string_view SqliteRow::view(int col) const {
     const unsigned char* t = sqlite3_column_text(st_, col);
     if (!t) return {};
-    return std::string(reinterpret_cast<const char*>(t),
-                       static_cast<std::size_t>(sqlite3_column_bytes(st_, col)));
+    return {reinterpret_cast<const char*>(t), static_cast<std::size_t>(sqlite3_column_bytes(st_, col))};
 }
 
 } // namespace pelmora

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct sqlite3_stmt;
 
@@ -19,6 +20,8 @@ class SqliteRow {
     // NULL reads as 0 and "".
     std::int64_t int64(int col) const;
     std::string text(int col) const;
+    // The text in place, valid until the next row is read.
+    std::string_view view(int col) const;
 
   private:
     sqlite3_stmt* st_;
