@@ -3,6 +3,9 @@
 #include "KVSp.h"
 #include "data/clsMain.h"
 #include "data/clsSub.h"
+#include "data/YearEndReport.h"
+#include "util/Clock.h"
+#include "util/ModFunction.h"
 #include "frmListModel.h"
 #include "util/Messages.h"
 #include "util/RuntimeError.h"
@@ -70,6 +73,7 @@ frmList::frmList(SqliteConnection& store, QWidget* parent)
     connect(cmd삭제, &QPushButton::clicked, this, &frmList::cmd삭제_Click);
     connect(cmd영수증, &QPushButton::clicked, this, &frmList::cmd영수증_Click);
     connect(cmd종료, &QPushButton::clicked, this, &frmList::cmd종료_Click);
+    connect(cmd연말제외, &QPushButton::clicked, this, &frmList::cmd연말제외_Click);
     // The window sees every key of its widgets first.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
@@ -95,10 +99,12 @@ void frmList::buildWidgets() {
     cmd수정 = button(this, "cmd수정", QStringLiteral("수정(F7)"));
     cmd삭제 = button(this, "cmd삭제", QStringLiteral("삭제(F8)"));
     cmd영수증 = button(this, "cmd영수증", QStringLiteral("영수증(F4)"));
+    cmd연말제외 = button(this, "cmd연말제외", QStringLiteral("연말정산 제외(F9)"));
     cmd종료 = button(this, "cmd종료", QStringLiteral("종료(Esc)"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->insertWidget(0, cmd연말제외);
     for (QPushButton* b : {cmd조회, cmd수정, cmd삭제, cmd영수증, cmd종료})
         buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
@@ -178,6 +184,7 @@ void frmList::ProcSubDataload() {
         Sp조제약품->setMaxRows(0);
         Sp조제약품->spRsBound(std::move(rs));
         setLineColumns();
+        showNoReport();
     } catch (const RuntimeError& e) {
         ShowError("frmList:ProcSubDataload", e);
     }
@@ -222,6 +229,40 @@ void frmList::cmd종료_Click() {
     reject();
 }
 
+// The button says what pressing it would do for the active row's patient.
+void frmList::showNoReport() {
+    const int row = activeRow();
+    const QString jumNo = row > 0 ? list_->value(row - 1, 4) : QString();
+    bool out = false;
+    try {
+        out = IsNoReport(store_, jumNo.toStdString());
+    } catch (const RuntimeError&) {
+        // Shown as not marked; pressing the button reports the store's fault.
+    }
+    cmd연말제외->setText(out ? QStringLiteral("연말정산 포함(F9)") : QStringLiteral("연말정산 제외(F9)"));
+    cmd연말제외->setEnabled(!ReportJumNo(jumNo.toStdString()).empty());
+}
+
+void frmList::cmd연말제외_Click() {
+    const int row = activeRow();
+    if (row == 0) return;
+    const std::string jumNo = list_->value(row - 1, 4).toStdString();
+    if (ReportJumNo(jumNo).empty()) return;
+    const std::string shown = ModFunction::MaskResidentNo(jumNo) + " " + list_->value(row - 1, 3).toStdString();
+    try {
+        const bool out = !IsNoReport(store_, jumNo);
+        if (!messages().question(shown + (out ? " 환자를 연말정산 의료비 보고에서 빼시겠습니까?"
+                                              : " 환자를 연말정산 의료비 보고에 다시 넣으시겠습니까?"),
+                                 "연말정산"))
+            return;
+        const LocalDateTime now = Clock::now();
+        SetNoReport(store_, jumNo, out, now.yyyymmdd() + now.hhmmss());
+    } catch (const RuntimeError& e) {
+        ShowError("frmList:cmd연말제외_Click", e);
+    }
+    showNoReport();
+}
+
 bool frmList::windowKey(QObject* watched, int key) {
     switch (key) {
     case Qt::Key_Escape:
@@ -238,6 +279,9 @@ bool frmList::windowKey(QObject* watched, int key) {
         return true;
     case Qt::Key_F4:
         cmd영수증_Click();
+        return true;
+    case Qt::Key_F9:
+        cmd연말제외_Click();
         return true;
     case Qt::Key_F10:
         sp조제목록->setFocus();

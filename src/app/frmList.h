@@ -2,7 +2,9 @@
 // The dispensing history window "조제내역": the saved prescriptions newest
 // first, the drug lines of the selected one, and from there reopening one in
 // the main window or deleting it. The main window runs it modal and, when a
-// prescription was chosen, loads the code it hands back.
+// prescription was chosen, loads the code it hands back. F9 marks the
+// selected patient as not to be reported in the year-end medical expenses,
+// or takes the mark back.
 
 #include <QDialog>
 #include <QString>
@@ -25,7 +27,7 @@ class frmList : public QDialog {
     ~frmList() override;
 
     QTableView *sp조제목록, *sp조제약품;
-    QPushButton *cmd조회, *cmd수정, *cmd삭제, *cmd영수증, *cmd종료;
+    QPushButton *cmd조회, *cmd수정, *cmd삭제, *cmd영수증, *cmd연말제외, *cmd종료;
     KVSp* Sp조제약품;
     frmListModel* listModel() const { return list_; }
 
@@ -46,6 +48,8 @@ class frmList : public QDialog {
     void cmd삭제_Click();
     void cmd영수증_Click();
     void cmd종료_Click();
+    // Asks, then sets or clears the year-end opt-out of the active row's patient.
+    void cmd연말제외_Click();
     void ProcSubDataload();
     // The 1-based row of the list that is active; 0 for none.
     int activeRow() const;
@@ -60,6 +64,7 @@ class frmList : public QDialog {
     void setLineColumns();
     bool windowKey(QObject* watched, int key);
     QString activeCode() const;
+    void showNoReport();
 
     SqliteConnection& store_;
     frmListModel* list_;

@@ -47,6 +47,7 @@ public:
     QLineEdit *txt상병기호1, *txt상병기호2, *txt특정기호1, *txt특정기호2;
     QLabel *lab검증, *lab성별, *lab나이, *lab요양기관번호, *lab특정기호1, *lab특정기호2;
     QLabel *lab조제코드, *lab약가갱신일, *lab연결정보, *KvTitle1, *KvTitle2;
+    QLabel* lab백업; // when the last good backup was made; red when it is overdue
     std::array<QLabel*, 15> KvLabel{};
     QComboBox *cmb보험종류1, *cmb보험종류2, *cmb보험종류, *cmb시간외, *cmb연령, *cmb본인부담여부;
     std::array<QRadioButton*, 9> opt보험{};
@@ -107,7 +108,15 @@ public:
     void openReceipt(const QString& code, QWidget* over);
 
     // The prescription store the history window lists; without one F3 does nothing.
-    void setStore(SqliteConnection* store) { store_ = store; }
+    void setStore(SqliteConnection* store) {
+        store_ = store;
+        showLastBackup();
+    }
+    // Backups (frmMainTotals.cpp): the label of the last one, the backup made
+    // at closing, and the backup settings.
+    void showLastBackup();
+    void backupAtClose();
+    void openBackupSettings();
     // The detailed calculation window while 계산 상세보기 is ticked, else nullptr.
     frmDetail* detailWindow() const;
     // Stands the detail window where it covers none of this window's figures

@@ -108,6 +108,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     showDetail(false);
+    backupAtClose();
     event->accept();
 }
 

@@ -1,11 +1,113 @@
-// The day's and the year's totals, and a backup of the store on demand.
+// The day's and the year's totals, backups on demand and at closing, and the
+// label that says when the last good backup was made.
 
 #include "frmMain.h"
 
+#include "BackupRunner.h"
+#include "data/BackupSettings.h"
+#include "data/SqliteConnection.h"
+#include "frmBackupPage.h"
+#include "frmTotals.h"
+#include "util/Clock.h"
+
+#include <QDate>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <sstream>
+
 namespace pelmora {
 
-void frmMain::cmd집계_Click() {}
+namespace {
+BackupSettings settingsOf(const SqliteConnection& store) {
+    std::ostringstream ignored;
+    return BackupSettings::load(SettingsFileOf(store.path()), ignored);
+}
 
-void frmMain::cmd백업_Click() {}
+QDate dateOf(const std::string& yyyymmdd) {
+    return QDate::fromString(QString::fromStdString(yyyymmdd.substr(0, 8)), QStringLiteral("yyyyMMdd"));
+}
+} // namespace
+
+void frmMain::cmd집계_Click() {
+    if (!store_) return;
+    frmTotals totals(*store_, this);
+    totals.exec();
+}
+
+// Without a backup folder there is nothing to back up into: the settings come first.
+void frmMain::cmd백업_Click() {
+    if (!store_) return;
+    if (settingsOf(*store_).folder.empty()) {
+        openBackupSettings();
+        return;
+    }
+    RunBackupNow(this, store_->path(), false);
+    showLastBackup();
+}
+
+void frmMain::backupAtClose() {
+    if (!store_) return;
+    const BackupSettings s = settingsOf(*store_);
+    if (!s.atClose || s.folder.empty()) return;
+    RunBackupNow(this, store_->path(), true);
+}
+
+// Until the settings window takes the page in, it stands in a dialog of its own.
+void frmMain::openBackupSettings() {
+    if (!store_) return;
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("백업 설정"));
+    auto* page = new frmBackupPage(*store_, &dialog);
+    page->mayRestore = [this] { return confirmDiscard(); };
+    page->onRestored = [this] { ProcClear(); };
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("저장"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("닫기"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        if (page->apply()) dialog.accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(page, 1);
+    layout->addWidget(buttons);
+    dialog.resize(760, 560);
+    dialog.exec();
+    showLastBackup();
+}
+
+void frmMain::showLastBackup() {
+    if (!lab백업->property("linked").toBool()) {
+        lab백업->setProperty("linked", true);
+        lab백업->setTextFormat(Qt::RichText);
+        connect(lab백업, &QLabel::linkActivated, this, [this] { openBackupSettings(); });
+    }
+    if (!store_) {
+        lab백업->clear();
+        return;
+    }
+    const BackupSettings s = settingsOf(*store_);
+    const LocalDateTime now = Clock::now();
+    const QDate today(now.year, now.month, now.day);
+    QString text;
+    bool overdue = true;
+    if (s.folder.empty()) {
+        text = QStringLiteral("백업 폴더가 정해지지 않았습니다");
+    } else if (s.lastOk.size() < 8 || !dateOf(s.lastOk).isValid()) {
+        text = QStringLiteral("백업한 적이 없습니다 (Ctrl+B)");
+    } else {
+        const qint64 days = dateOf(s.lastOk).daysTo(today);
+        overdue = days >= s.warnDays;
+        text = QStringLiteral("최근 백업 %1").arg(BackupMoment(s.lastOk));
+        if (overdue) text += QStringLiteral(" — %1일째 백업이 없습니다 (Ctrl+B)").arg(days);
+    }
+    lab백업->setText(
+        QStringLiteral("<a href=\"backup\" style=\"color:%1; text-decoration:none\">%2</a>")
+            .arg(overdue ? QStringLiteral("#c00000") : QStringLiteral("#205020"), text.toHtmlEscaped()));
+    lab백업->setToolTip(QStringLiteral("누르면 백업 설정이 열립니다"));
+}
 
 } // namespace pelmora

@@ -92,6 +92,7 @@ void frmMain::buildFields() {
     lab조제코드 = valueLabel(this, "lab조제코드", 90);
     lab약가갱신일 = named<QLabel>(this, "lab약가갱신일");
     lab연결정보 = named<QLabel>(this, "lab연결정보");
+    lab백업 = named<QLabel>(this, "lab백업");
 
     cmb보험종류1 = named<QComboBox>(this, "cmb보험종류1");
     cmb보험종류2 = named<QComboBox>(this, "cmb보험종류2");
@@ -211,6 +212,8 @@ void frmMain::layoutWindow() {
     title->addWidget(lab약가갱신일);
     title->addSpacing(12);
     title->addWidget(lab연결정보);
+    title->addSpacing(12);
+    title->addWidget(lab백업);
 
     auto* results = new QHBoxLayout;
     results->addWidget(sp수가, 4, Qt::AlignTop);

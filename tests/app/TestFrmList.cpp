@@ -6,11 +6,13 @@
 #include "data/LocalStore.h"
 #include "data/clsMain.h"
 #include "data/clsSub.h"
+#include "data/YearEndReport.h"
 #include "support/RecordingMessage.h"
 #include "support/TempDir.h"
 
 #include <QAbstractItemModelTester>
 #include <QFontDatabase>
+#include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
@@ -102,6 +104,33 @@ class TestFrmList : public QObject {
         QVERIFY(msg.boxes.empty());
         QVERIFY(f.w.isVisible());
         QCOMPARE(f.w.chosenCode(), QString());
+    }
+
+    // F9 marks the selected patient as not reported at year end, after asking,
+    // whichever way the number was written; F9 again takes the mark back.
+    void f9MarksThePatientOutOfTheYearEndReport() {
+        Store s;
+        s.save("홍길동", 1, "800101-1234567");
+        s.save("무번호", 1, "");
+        test::RecordingMessage msg;
+        Window f(s);
+        QVERIFY(f.show());
+        QCOMPARE(f.list(1, 4), QStringLiteral("무번호"));
+        QVERIFY(!f.w.cmd연말제외->isEnabled()); // nothing to mark without a number
+        f.key(Qt::Key_Down);
+        QCOMPARE(f.w.cmd연말제외->text(), QStringLiteral("연말정산 제외(F9)"));
+        msg.answers = {false};
+        f.key(Qt::Key_F9);
+        QVERIFY(!IsNoReport(*s.cn, "8001011234567"));
+        QVERIFY(msg.boxes.back().text.find("800101-1****** 홍길동") != std::string::npos);
+        msg.answers = {true};
+        f.key(Qt::Key_F9);
+        QVERIFY(IsNoReport(*s.cn, "8001011234567"));
+        QCOMPARE(f.w.cmd연말제외->text(), QStringLiteral("연말정산 포함(F9)"));
+        msg.answers = {true};
+        f.key(Qt::Key_F9);
+        QVERIFY(!IsNoReport(*s.cn, "800101-1234567"));
+        QCOMPARE(s.count("NoReport"), 0L);
     }
 
     void listsNewestFirstWithNineColumnsAndMaskedNumbers() {
