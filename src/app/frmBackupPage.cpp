@@ -68,13 +68,9 @@ frmBackupPage::frmBackupPage(SqliteConnection& store, QWidget* parent)
             QFileDialog::getExistingDirectory(this, QStringLiteral("백업 폴더"), txt백업폴더->text());
         if (dir.isEmpty()) return;
         txt백업폴더->setText(dir);
-        showMedia();
         refreshList();
     });
-    connect(txt백업폴더, &QLineEdit::editingFinished, this, [this] {
-        showMedia();
-        refreshList();
-    });
+    connect(txt백업폴더, &QLineEdit::editingFinished, this, &frmBackupPage::refreshList);
     connect(cmd암호설정, &QPushButton::clicked, this, &frmBackupPage::cmd암호설정_Click);
     connect(cmd암호해제, &QPushButton::clicked, this, &frmBackupPage::cmd암호해제_Click);
     connect(cmd지금백업, &QPushButton::clicked, this, &frmBackupPage::cmd지금백업_Click);
@@ -132,7 +128,11 @@ void frmBackupPage::buildWidgets() {
     form->addRow(QString(), lab매체);
     form->addRow(QString(), chk닫을때백업);
     form->addRow(QStringLiteral("보관"), keep);
-    form->addRow(QStringLiteral("알림"), pvn경고일);
+    auto* warn = new QHBoxLayout;
+    warn->addWidget(pvn경고일);
+    warn->addWidget(new QLabel(QStringLiteral("동안 백업이 없으면 주 화면에 알립니다"), this));
+    warn->addStretch(1);
+    form->addRow(QStringLiteral("알림"), warn);
     form->addRow(QStringLiteral("백업 암호"), key);
     auto* actions = new QHBoxLayout;
     actions->addWidget(cmd지금백업);
@@ -158,7 +158,6 @@ void frmBackupPage::showSettings() {
     pvn보관주->setValue(settings_.keepWeeks);
     pvn경고일->setValue(settings_.warnDays);
     showKey();
-    showMedia();
     refreshList();
 }
 
@@ -192,6 +191,7 @@ void frmBackupPage::showMedia() {
 }
 
 void frmBackupPage::refreshList() {
+    showMedia();
     SetReportColumns(*Sp백업목록, listColumns());
     listed_.clear();
     const QString folder = txt백업폴더->text().trimmed();

@@ -89,25 +89,32 @@ void frmMain::showLastBackup() {
         lab백업->clear();
         return;
     }
+    // Short on the title row; the whole story in the tooltip.
     const BackupSettings s = settingsOf(*store_);
     const LocalDateTime now = Clock::now();
     const QDate today(now.year, now.month, now.day);
-    QString text;
+    QString text, tip;
     bool overdue = true;
     if (s.folder.empty()) {
-        text = QStringLiteral("백업 폴더가 정해지지 않았습니다");
-    } else if (s.lastOk.size() < 8 || !dateOf(s.lastOk).isValid()) {
-        text = QStringLiteral("백업한 적이 없습니다 (Ctrl+B)");
+        text = QStringLiteral("백업 폴더 없음");
+        tip = QStringLiteral("백업 폴더가 정해지지 않았습니다.");
+    } else if (s.lastOk.size() < 12 || !dateOf(s.lastOk).isValid()) {
+        text = QStringLiteral("백업 없음 (Ctrl+B)");
+        tip = QStringLiteral("아직 백업한 적이 없습니다.");
     } else {
         const qint64 days = dateOf(s.lastOk).daysTo(today);
         overdue = days >= s.warnDays;
-        text = QStringLiteral("최근 백업 %1").arg(BackupMoment(s.lastOk));
-        if (overdue) text += QStringLiteral(" — %1일째 백업이 없습니다 (Ctrl+B)").arg(days);
+        tip = QStringLiteral("최근 백업 %1 (%2)")
+                  .arg(BackupMoment(s.lastOk), QString::fromStdString(s.lastFile));
+        text = overdue ? QStringLiteral("백업 %1일 전 (Ctrl+B)").arg(days)
+                       : QStringLiteral("백업 %1").arg(BackupMoment(s.lastOk).mid(5));
+        if (overdue) tip += QStringLiteral("\n%1일째 백업이 없습니다.").arg(days);
     }
-    lab백업->setText(
-        QStringLiteral("<a href=\"backup\" style=\"color:%1; text-decoration:none\">%2</a>")
-            .arg(overdue ? QStringLiteral("#c00000") : QStringLiteral("#205020"), text.toHtmlEscaped()));
-    lab백업->setToolTip(QStringLiteral("누르면 백업 설정이 열립니다"));
+    lab백업->setText(QStringLiteral("<a href=\"backup\" style=\"color:%1; text-decoration:none\">%2</a>")
+                         .arg(overdue ? QStringLiteral("#c00000") : QStringLiteral("#205020"), text.toHtmlEscaped()));
+    lab백업->setToolTip(tip + QStringLiteral("\n누르면 백업 설정이 열립니다."));
+    // A label of rich text underestimates its width: the title row keeps room for it.
+    lab백업->setMinimumWidth(lab백업->fontMetrics().horizontalAdvance(text) + 6);
 }
 
 } // namespace pelmora

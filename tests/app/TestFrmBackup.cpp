@@ -81,6 +81,10 @@ class TestFrmBackup : public QObject {
         QCOMPARE(page.Sp백업목록->MaxRows(), 1);
         QCOMPARE(page.Sp백업목록->Cell(1, 2).toText(), std::string("잠김"));
         QCOMPARE(page.Sp백업목록->Cell(1, 3).toText(), std::string("30"));
+        page.resize(760, 520);
+        page.show();
+        QDir().mkpath(QStringLiteral(PELMORA_BINARY_DIR "/screenshots"));
+        QVERIFY(page.grab().save(QStringLiteral(PELMORA_BINARY_DIR "/screenshots/frmBackupPage.png")));
 
         addPrescriptions(31, 40);
         page.Sp백업목록->spGoCell(1, 1);
@@ -102,7 +106,7 @@ class TestFrmBackup : public QObject {
     }
 
     void mainWindowShowsTheLastBackupAndBacksUpOnCtrlBAndAtClosing() {
-        QVERIFY(w()->lab백업->text().contains(QStringLiteral("백업 폴더가 정해지지 않았습니다")));
+        QVERIFY(w()->lab백업->toolTip().contains(QStringLiteral("백업 폴더가 정해지지 않았습니다")));
         QVERIFY(w()->lab백업->text().contains(QStringLiteral("#c00000")));
         BackupSettings s;
         s.folder = folder.string();
@@ -110,17 +114,21 @@ class TestFrmBackup : public QObject {
         s.warnDays = 3;
         s.save(SettingsFileOf(fx->store->path()));
         w()->showLastBackup();
-        QVERIFY(w()->lab백업->text().contains(QStringLiteral("백업한 적이 없습니다")));
+        QVERIFY(w()->lab백업->text().contains(QStringLiteral("백업 없음")));
 
         w()->txt고객명->setFocus();
         QTest::keyClick(w()->txt고객명, Qt::Key_B, Qt::ControlModifier);
         QCOMPARE(backups(), 1u);
-        QVERIFY(w()->lab백업->text().contains(QStringLiteral("최근 백업 2023-03-06 10:30")));
+        QVERIFY(w()->lab백업->text().contains(QStringLiteral("백업 03-06 10:30")));
+        QVERIFY(w()->lab백업->toolTip().contains(QStringLiteral("최근 백업 2023-03-06 10:30 (Pelmo-20230306-103015.pbk)")));
         QVERIFY(!w()->lab백업->text().contains(QStringLiteral("#c00000")));
 
         Clock::freeze({2023, 3, 10, 19, 0, 0}); // four days later
         w()->showLastBackup();
-        QVERIFY(w()->lab백업->text().contains(QStringLiteral("4일째 백업이 없습니다")));
+        QVERIFY(w()->lab백업->text().contains(QStringLiteral("백업 4일 전")));
+        QVERIFY(w()->lab백업->toolTip().contains(QStringLiteral("4일째 백업이 없습니다")));
+        QDir().mkpath(QStringLiteral(PELMORA_BINARY_DIR "/screenshots"));
+        QVERIFY(w()->grab().save(QStringLiteral(PELMORA_BINARY_DIR "/screenshots/frmMainBackupOverdue.png")));
         QVERIFY(w()->lab백업->text().contains(QStringLiteral("#c00000")));
 
         const std::size_t boxesBefore = fx->box.boxes.size();
