@@ -1,58 +1,26 @@
 // The day's and the year's totals on a store of 1,000,000 prescriptions
 // (five years of a busy pharmacy, 3 drug lines each): a month's totals per
 // day and class, and a year's medical expenses per patient, each beside the
-// naive way of reading the rows into a record set and adding them up.
-//
-// The store is generated once into PELMORA_BENCH_STORE (default
-// /tmp/pelmora-bench-totals/Pelmo.db) and reused by later runs.
+// naive way of reading the rows into a record set and adding them up, and
+// the year beside the floor of reading its rows and doing nothing with them.
+#include "BenchStoreFixture.h"
+#include "data/LocalStore.h"
 #include "data/StoreTotals.h"
 #include "data/YearEndReport.h"
-#include "support/StoreGenerator.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <iostream>
 #include <map>
 
 using namespace pelmora;
-namespace fs = std::filesystem;
 
 namespace {
 
-constexpr long kPrescriptions = 1000000;
-
-std::string storePath() {
-    const char* env = std::getenv("PELMORA_BENCH_STORE");
-    return env && *env ? env : "/tmp/pelmora-bench-totals/Pelmo.db";
-}
-
-// The shape of the benchmark store: 2021-01-01 onwards, five years.
-test::StoreShape benchShape() {
-    test::StoreShape s;
-    s.prescriptions = kPrescriptions;
-    s.firstDay =
-        std::chrono::year_month_day{std::chrono::year{2021}, std::chrono::month{1}, std::chrono::day{1}};
-    s.days = 5 * 365;
-    s.patients = 50000;
-    s.fast = true;
-    return s;
-}
-
 SqliteConnection& store() {
     static std::unique_ptr<SqliteConnection> cn = [] {
-        const std::string path = storePath();
-        if (!fs::exists(path)) {
-            fs::create_directories(fs::path(path).parent_path());
-            std::cerr << "generating " << path << " ...\n";
-            test::GenerateStore(path + ".part", benchShape(), [](long n) {
-                if (n % 100000 == 0) std::cerr << "  " << n << "\n";
-            });
-            fs::rename(path + ".part", path);
-        }
         std::unique_ptr<SqliteConnection> c;
-        if (!OpenLocalStore(c, path)) throw std::runtime_error("cannot open " + path);
+        if (!OpenLocalStore(c, bench::MillionStore()))
+            throw std::runtime_error("cannot open the benchmark store");
         return c;
     }();
     return *cn;
@@ -114,6 +82,21 @@ void BM_YearPerPatientNaive(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_YearPerPatientNaive)->Unit(benchmark::kMillisecond);
+
+// The floor under the year: the same rows read from the store, nothing done with them.
+void BM_YearRowsOnly(benchmark::State& state) {
+    SqliteConnection& cn = store();
+    for (auto _ : state) {
+        long long n = 0;
+        cn.each(
+            "SELECT m.vcPatJumNo, m.vcPatNm, c.mBonin, c.mBibo, m.mMoneyPr, m.vcPreDt, m.vcPreTm, m.vcPreCd"
+            " FROM Main m LEFT JOIN Charge c ON c.vcPreCd = m.vcPreCd"
+            " WHERE m.vcPreDt BETWEEN '20230101' AND '20231231'",
+            {}, [&](const SqliteRow&) { ++n; });
+        benchmark::DoNotOptimize(n);
+    }
+}
+BENCHMARK(BM_YearRowsOnly)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

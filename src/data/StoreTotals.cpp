@@ -8,27 +8,28 @@ namespace {
 const char* const kAmountColumns[] = {"mTotal", "mBonin", "mInsurer", "mGongdan", "mBohun",    "mJiwon",
                                       "mBibo",  "mFull",  "mCollect", "mCard",    "mCashRcpt", "mCash"};
 
-// Amounts are added up in SQL as whole ten-thousandths of a won: exact,
-// whether an amount was stored as an integer (whole won) or as a real.
-const std::string& totalsSql() {
+// One row per prescription, in date order (the index on the dispensing date
+// gives it), added up here: quicker than SQLite's GROUP BY, which sorts. The
+// amounts come as whole ten-thousandths of a won, exact whether an amount was
+// stored as an integer (whole won) or as a real.
+const std::string& rowsSql() {
     static const std::string sql = [] {
-        std::string s =
-            "SELECT m.vcPreDt, coalesce(c.iInsSn, m.iInsSn, 0), count(*), count(*) - count(c.vcPreCd)";
+        std::string s = "SELECT m.vcPreDt, coalesce(c.iInsSn, m.iInsSn, 0), c.vcPreCd IS NULL";
         for (const char* col : kAmountColumns)
-            s += std::string(", sum(CAST(round(c.") + col + " * 10000) AS INTEGER))";
+            s += std::string(", CAST(round(c.") + col + " * 10000) AS INTEGER)";
         return s + " FROM Main m LEFT JOIN Charge c ON c.vcPreCd = m.vcPreCd"
-                   " WHERE m.vcPreDt BETWEEN ?1 AND ?2 GROUP BY 1, 2 ORDER BY 1, 2";
+                   " WHERE m.vcPreDt BETWEEN ?1 AND ?2 ORDER BY m.vcPreDt";
     }();
     return sql;
 }
 
 ChargeSums sumsOf(const SqliteRow& row) {
     ChargeSums s;
-    s.count = row.int64(2);
-    s.unpriced = row.int64(3);
+    s.count = 1;
+    s.unpriced = row.int64(2);
     Currency* amounts[] = {&s.total, &s.bonin, &s.insurer, &s.gongdan, &s.bohun,    &s.jiwon,
                            &s.bibo,  &s.full,  &s.collect, &s.card,    &s.cashRcpt, &s.cash};
-    int col = 4;
+    int col = 3;
     for (Currency* a : amounts)
         *a = Currency::fromTicks(row.int64(col++));
     return s;
@@ -56,14 +57,15 @@ ChargeSums& ChargeSums::operator+=(const ChargeSums& o) {
 StoreTotals ReadStoreTotals(SqliteConnection& cn, const std::string& from, const std::string& to) {
     StoreTotals t;
     std::map<int, ChargeSums> classes;
-    cn.each(totalsSql(), {Variant(from), Variant(to)}, [&](const SqliteRow& row) {
+    cn.each(rowsSql(), {Variant(from), Variant(to)}, [&](const SqliteRow& row) {
         const ChargeSums s = sumsOf(row);
-        std::string date = row.text(0);
-        if (t.days.empty() || t.days.back().date != date) t.days.push_back({std::move(date), {}});
+        const std::string_view date = row.view(0);
+        if (t.days.empty() || t.days.back().date != date) t.days.push_back({std::string(date), {}});
         t.days.back().sums += s;
         classes[static_cast<int>(row.int64(1))] += s;
-        t.all += s;
     });
+    for (const auto& d : t.days)
+        t.all += d.sums;
     for (auto& [k, s] : classes)
         t.classes.push_back({k, s});
     return t;

@@ -1,0 +1,43 @@
+#pragma once
+// The benchmark store of 1,000,000 prescriptions (five years of a busy
+// pharmacy from 2021, 3 drug lines each, 50,000 patients, every 17th saved
+// before the stored figures), generated once into PELMORA_BENCH_STORE
+// (default /tmp/pelmora-bench-totals/Pelmo.db) and reused by later runs.
+
+#include "support/StoreGenerator.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+namespace pelmora::bench {
+
+inline std::string StorePath() {
+    const char* env = std::getenv("PELMORA_BENCH_STORE");
+    return env && *env ? env : "/tmp/pelmora-bench-totals/Pelmo.db";
+}
+
+inline const std::string& MillionStore() {
+    static const std::string path = [] {
+        const std::string p = StorePath();
+        if (!std::filesystem::exists(p)) {
+            std::filesystem::create_directories(std::filesystem::path(p).parent_path());
+            std::cerr << "generating " << p << " ...\n";
+            test::StoreShape s;
+            s.prescriptions = 1000000;
+            s.firstDay = std::chrono::year_month_day{std::chrono::year{2021}, std::chrono::month{1},
+                                                     std::chrono::day{1}};
+            s.days = 5 * 365;
+            s.patients = 50000;
+            s.fast = true;
+            test::GenerateStore(p + ".part", s, [](long n) {
+                if (n % 100000 == 0) std::cerr << "  " << n << "\n";
+            });
+            std::filesystem::rename(p + ".part", p);
+        }
+        return p;
+    }();
+    return path;
+}
+
+} // namespace pelmora::bench
