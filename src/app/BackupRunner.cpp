@@ -65,10 +65,15 @@ bool BackupProgressWindow::show(BackupStep step, double fraction) {
 }
 
 std::optional<BackupDone> RunBackupNow(QWidget* parent, const fs::path& store, bool atClose) {
-    const fs::path ini = SettingsFileOf(store);
     std::ostringstream warnings;
-    const BackupSettings settings = BackupSettings::load(ini, warnings);
+    const BackupSettings settings = BackupSettings::load(SettingsFileOf(store), warnings);
     if (!warnings.str().empty()) std::cerr << warnings.str();
+    return RunBackupNow(parent, store, settings, atClose);
+}
+
+std::optional<BackupDone> RunBackupNow(QWidget* parent, const fs::path& store, const BackupSettings& settings,
+                                       bool atClose) {
+    const fs::path ini = SettingsFileOf(store);
     try {
         std::optional<BackupDone> done;
         {

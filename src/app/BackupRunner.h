@@ -34,9 +34,13 @@ class BackupProgressWindow {
     QElapsedTimer shown_;
 };
 
-// A backup of the store now, into the folder of its settings; the outcome
-// is shown (a failure always; a success unless quiet) and recorded in the
-// settings. atClose names the moment in the messages.
+// A backup of the store now with these settings; the outcome is shown (a
+// failure always; a success unless made at closing and encrypted) and a
+// good one recorded in the settings file. atClose names the moment in the
+// messages, and lets 취소 close without a word.
+std::optional<BackupDone> RunBackupNow(QWidget* parent, const std::filesystem::path& store,
+                                       const BackupSettings& settings, bool atClose);
+// The same with the settings of the file beside the store.
 std::optional<BackupDone> RunBackupNow(QWidget* parent, const std::filesystem::path& store, bool atClose);
 
 // Restores the open store from file after asking the pharmacist; passphrase

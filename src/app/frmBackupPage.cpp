@@ -22,8 +22,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <sstream>
-
 namespace pelmora {
 
 namespace fs = std::filesystem;
@@ -54,15 +52,12 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text) {
 } // namespace
 
 frmBackupPage::frmBackupPage(SqliteConnection& store, QWidget* parent)
-    : QWidget(parent), store_(store), ini_(SettingsFileOf(store.path())) {
+    : SettingsPage(parent), store_(store), ini_(SettingsFileOf(store.path())) {
     setObjectName(QStringLiteral("frmBackupPage"));
     askPassphrase = [this](const QString& prompt) {
         return QInputDialog::getText(this, QStringLiteral("백업 암호"), prompt, QLineEdit::Password);
     };
     buildWidgets();
-    std::ostringstream ignored;
-    settings_ = BackupSettings::load(ini_, ignored);
-    showSettings();
     connect(cmd폴더선택, &QPushButton::clicked, this, [this] {
         const QString dir =
             QFileDialog::getExistingDirectory(this, QStringLiteral("백업 폴더"), txt백업폴더->text());
@@ -151,18 +146,19 @@ void frmBackupPage::buildWidgets() {
     SetReportColumns(*Sp백업목록, listColumns());
 }
 
-void frmBackupPage::showSettings() {
-    txt백업폴더->setText(QString::fromStdString(settings_.folder));
-    chk닫을때백업->setChecked(settings_.atClose);
-    pvn보관일->setValue(settings_.keepDays);
-    pvn보관주->setValue(settings_.keepWeeks);
-    pvn경고일->setValue(settings_.warnDays);
+void frmBackupPage::showSettings(const BackupSettings& s) {
+    txt백업폴더->setText(QString::fromStdString(s.folder));
+    chk닫을때백업->setChecked(s.atClose);
+    pvn보관일->setValue(s.keepDays);
+    pvn보관주->setValue(s.keepWeeks);
+    pvn경고일->setValue(s.warnDays);
+    key_ = s.key;
     showKey();
     refreshList();
 }
 
 void frmBackupPage::showKey() {
-    const bool set = !settings_.key.empty();
+    const bool set = !key_.empty();
     lab암호->setText(
         set ? QStringLiteral("정해져 있습니다. 백업은 암호로 잠깁니다. 복원할 때 이 암호를 입력합니다.")
             : QStringLiteral("정해지지 않았습니다. 백업이 잠기지 않으며, USB 같은 이동식 저장장치에는 "

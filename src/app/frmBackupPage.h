@@ -1,9 +1,10 @@
 #pragma once
-// The backup page of the settings window: the folder backups go to (a USB
-// stick, a second disk), whether one is made at closing, how many are kept,
-// after how many days without one the main window warns, and the backup
-// passphrase. Below, the backups in the folder, with "지금 백업" and a restore
-// from the chosen one. apply() writes the [Backup] section of Pelmora.ini.
+// The backup page "백업" of the settings window: the folder backups go to (a
+// USB stick, a second disk), whether one is made at closing, how many are
+// kept, after how many days without one the main window warns, and the
+// backup passphrase. Below, the backups in the folder, with "지금 백업" (with
+// what the page shows, saved or not) and a restore from the chosen one. The
+// settings window writes the [Backup] section when the pharmacist saves.
 //
 // The passphrase is never kept: setting it keeps the public half of the key
 // it derives (BackupKey.h), so it must be typed again to restore.
@@ -11,7 +12,7 @@
 #include "data/BackupKey.h"
 #include "data/BackupSettings.h"
 
-#include <QWidget>
+#include "SettingsPage.h"
 
 #include <filesystem>
 #include <functional>
@@ -28,7 +29,7 @@ namespace pelmora {
 class KVSp;
 class SqliteConnection;
 
-class frmBackupPage : public QWidget {
+class frmBackupPage : public SettingsPage {
     Q_OBJECT
   public:
     frmBackupPage(SqliteConnection& store, QWidget* parent = nullptr);
@@ -45,9 +46,13 @@ class frmBackupPage : public QWidget {
     KVSp* Sp백업목록;
     QPushButton *cmd지금백업, *cmd복원, *cmd파일복원;
 
-    // Checks the fields and writes them; false (after saying why) when they
-    // cannot be kept.
-    bool apply();
+    QString title() const override;
+    void load(const IniFile& ini) override;
+    QString check() override;
+    void store(IniFile& ini) const override;
+    // The settings as the page shows them.
+    BackupSettings current() const;
+
     void cmd지금백업_Click();
     void cmd복원_Click();
     void cmd암호설정_Click();
@@ -61,18 +66,18 @@ class frmBackupPage : public QWidget {
     // Called before a restore; false keeps the store (a prescription is being typed).
     std::function<bool()> mayRestore;
     KeyCost keyCost = KeyCost::Moderate;
-    const BackupSettings& settings() const { return settings_; }
+    const BackupKey& key() const { return key_; }
 
   private:
     void buildWidgets();
-    void showSettings();
+    void showSettings(const BackupSettings& s);
     void showKey();
     void showMedia();
     void restoreFrom(const std::filesystem::path& file);
 
     SqliteConnection& store_;
     std::filesystem::path ini_;
-    BackupSettings settings_;
+    BackupKey key_;
     std::vector<std::filesystem::path> listed_;
 };
 

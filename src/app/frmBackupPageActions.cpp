@@ -1,9 +1,10 @@
-// What the buttons of the backup page do.
+// The backup page as a page of the settings window, and what its buttons do.
 
 #include "frmBackupPage.h"
 
 #include "BackupRunner.h"
 #include "KVSp.h"
+#include "data/IniFile.h"
 #include "data/SqliteConnection.h"
 #include "util/Messages.h"
 
@@ -19,46 +20,61 @@ namespace pelmora {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr std::size_t kPassphraseMin = 8;
+constexpr int kPassphraseMin = 8;
 const char* const kTitle = "백업 설정";
 } // namespace
 
-bool frmBackupPage::apply() {
+QString frmBackupPage::title() const {
+    return QStringLiteral("백업");
+}
+
+void frmBackupPage::load(const IniFile& ini) {
+    std::ostringstream ignored; // the start-up has reported the file's faults
+    showSettings(BackupSettings::from(ini, ignored));
+}
+
+QString frmBackupPage::check() {
     const QString folder = txt백업폴더->text().trimmed();
-    if (!folder.isEmpty() && !fs::is_directory(folder.toStdString())) {
-        messages().information("백업 폴더를 찾을 수 없습니다.\n" + folder.toStdString(), kTitle);
-        txt백업폴더->setFocus();
-        return false;
-    }
-    settings_.folder = folder.toStdString();
-    settings_.atClose = chk닫을때백업->isChecked();
-    settings_.keepDays = pvn보관일->value();
-    settings_.keepWeeks = pvn보관주->value();
-    settings_.warnDays = pvn경고일->value();
-    try {
-        // What a backup made meanwhile recorded stays.
-        std::ostringstream ignored;
-        const BackupSettings stored = BackupSettings::load(ini_, ignored);
-        settings_.lastOk = stored.lastOk;
-        settings_.lastFile = stored.lastFile;
-        settings_.save(ini_);
-    } catch (const BackupError& e) {
-        messages().information("설정을 저장하지 못하였습니다.\n" + e.text(), kTitle);
-        return false;
-    }
-    return true;
+    if (folder.isEmpty() || fs::is_directory(folder.toStdString())) return {};
+    txt백업폴더->setFocus();
+    return QStringLiteral("백업 폴더를 찾을 수 없습니다.\n%1").arg(folder);
+}
+
+BackupSettings frmBackupPage::current() const {
+    BackupSettings s;
+    s.folder = txt백업폴더->text().trimmed().toStdString();
+    s.atClose = chk닫을때백업->isChecked();
+    s.keepDays = pvn보관일->value();
+    s.keepWeeks = pvn보관주->value();
+    s.warnDays = pvn경고일->value();
+    s.key = key_;
+    // What backups made while the window was open recorded stays.
+    std::ostringstream ignored;
+    const BackupSettings onDisk = BackupSettings::load(ini_, ignored);
+    s.lastOk = onDisk.lastOk;
+    s.lastFile = onDisk.lastFile;
+    return s;
+}
+
+void frmBackupPage::store(IniFile& ini) const {
+    current().storeInto(ini);
 }
 
 void frmBackupPage::cmd지금백업_Click() {
-    if (!apply()) return;
-    RunBackupNow(this, store_.path(), false);
+    if (const QString why = check(); !why.isEmpty()) {
+        messages().information(why.toStdString(), kTitle);
+        return;
+    }
+    RunBackupNow(this, store_.path(), current(), false);
     refreshList();
 }
 
+// The new key counts for backups made from this page at once, and for all
+// once the settings are saved.
 void frmBackupPage::cmd암호설정_Click() {
     const QString first = askPassphrase(QStringLiteral("새 백업 암호 (%1자 이상):").arg(kPassphraseMin));
     if (first.isEmpty()) return;
-    if (first.size() < static_cast<int>(kPassphraseMin)) {
+    if (first.size() < kPassphraseMin) {
         messages().information("백업 암호는 " + std::to_string(kPassphraseMin) + "자 이상이어야 합니다.",
                                kTitle);
         return;
@@ -68,12 +84,10 @@ void frmBackupPage::cmd암호설정_Click() {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const BackupKey key = MakeBackupKey(first.toStdString(), keyCost);
+    key_ = MakeBackupKey(first.toStdString(), keyCost);
     QApplication::restoreOverrideCursor();
-    settings_.key = key;
-    if (!apply()) return;
     showKey();
-    messages().information("백업 암호를 정하였습니다. 이제부터 백업은 이 암호로 잠깁니다.\n"
+    messages().information("백업 암호를 정하였습니다. 설정을 저장하면 이제부터 백업은 이 암호로 잠깁니다.\n"
                            "암호는 이 컴퓨터 어디에도 저장되지 않으니 잊지 않도록 따로 적어 두십시오. "
                            "암호를 잊으면 백업을 복원할 수 없습니다.\n"
                            "암호를 바꾸어도 그전의 백업은 그전 암호로 복원합니다.",
@@ -85,8 +99,8 @@ void frmBackupPage::cmd암호해제_Click() {
                              "백업하지 않습니다.",
                              "암호해제"))
         return;
-    settings_.key = {};
-    if (apply()) showKey();
+    key_ = {};
+    showKey();
 }
 
 void frmBackupPage::cmd복원_Click() {

@@ -113,10 +113,12 @@ public:
         showLastBackup();
     }
     // Backups (frmMainTotals.cpp): the label of the last one, the backup made
-    // at closing, and the backup settings.
+    // at closing, the settings window opened on its backup page, and that
+    // page added to a settings window.
     void showLastBackup();
     void backupAtClose();
     void openBackupSettings();
+    void addBackupPage(class frmSettings& settings);
     // The detailed calculation window while 계산 상세보기 is ticked, else nullptr.
     frmDetail* detailWindow() const;
     // Stands the detail window where it covers none of this window's figures

@@ -102,6 +102,7 @@ void frmMain::cmd설정_Click() {
     const std::string path = settingsFile(store_);
     if (path.empty()) return;
     frmSettings settings(path, this);
+    addBackupPage(settings);
     settings.exec();
 }
 

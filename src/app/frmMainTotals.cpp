@@ -7,15 +7,14 @@
 #include "data/BackupSettings.h"
 #include "data/SqliteConnection.h"
 #include "frmBackupPage.h"
+#include "frmSettings.h"
 #include "frmTotals.h"
 #include "util/Clock.h"
 
 #include <QDate>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include <QTabWidget>
 
 #include <sstream>
 
@@ -56,27 +55,23 @@ void frmMain::backupAtClose() {
     RunBackupNow(this, store_->path(), true);
 }
 
-// Until the settings window takes the page in, it stands in a dialog of its own.
-void frmMain::openBackupSettings() {
+void frmMain::addBackupPage(frmSettings& settings) {
     if (!store_) return;
-    QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("백업 설정"));
-    auto* page = new frmBackupPage(*store_, &dialog);
+    auto* page = new frmBackupPage(*store_, &settings);
+    page->setObjectName(QStringLiteral("frmBackupPage"));
     page->mayRestore = [this] { return confirmDiscard(); };
     page->onRestored = [this] { ProcClear(); };
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("저장"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("닫기"));
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        if (page->apply()) dialog.accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(page, 1);
-    layout->addWidget(buttons);
-    dialog.resize(760, 560);
-    dialog.exec();
-    showLastBackup();
+    settings.addPage(page);
+    settings.resize(std::max(settings.width(), 780), std::max(settings.height(), 600)); // room for the list
+    connect(&settings, &QDialog::finished, this, [this] { showLastBackup(); });
+}
+
+void frmMain::openBackupSettings() {
+    if (!store_) return;
+    frmSettings settings(SettingsFileOf(store_->path()).string(), this);
+    addBackupPage(settings);
+    settings.tabs->setCurrentIndex(settings.tabs->count() - 1);
+    settings.exec();
 }
 
 void frmMain::showLastBackup() {
@@ -110,8 +105,9 @@ void frmMain::showLastBackup() {
                        : QStringLiteral("백업 %1").arg(BackupMoment(s.lastOk).mid(5));
         if (overdue) tip += QStringLiteral("\n%1일째 백업이 없습니다.").arg(days);
     }
-    lab백업->setText(QStringLiteral("<a href=\"backup\" style=\"color:%1; text-decoration:none\">%2</a>")
-                         .arg(overdue ? QStringLiteral("#c00000") : QStringLiteral("#205020"), text.toHtmlEscaped()));
+    lab백업->setText(
+        QStringLiteral("<a href=\"backup\" style=\"color:%1; text-decoration:none\">%2</a>")
+            .arg(overdue ? QStringLiteral("#c00000") : QStringLiteral("#205020"), text.toHtmlEscaped()));
     lab백업->setToolTip(tip + QStringLiteral("\n누르면 백업 설정이 열립니다."));
     // A label of rich text underestimates its width: the title row keeps room for it.
     lab백업->setMinimumWidth(lab백업->fontMetrics().horizontalAdvance(text) + 6);

@@ -13,7 +13,8 @@
 //   LastOk=20250105183000
 //   LastFile=Pelmo-20250105-183000.pbk
 //
-// The section is written in place: every other line of the file stays as it was.
+// The section is written in place through IniFile: every other line of the
+// file stays as it was.
 
 #include "BackupKey.h"
 
@@ -22,6 +23,8 @@
 #include <string>
 
 namespace pelmora {
+
+class IniFile;
 
 struct BackupSettings {
     std::string folder;
@@ -33,19 +36,19 @@ struct BackupSettings {
     std::string lastOk;   // YYYYMMDDHHMMSS of the last backup that passed its checks
     std::string lastFile; // its file name
 
-    // A missing file or section gives the defaults; lines that cannot be read
-    // are reported on warnings and skipped.
+    // A missing file or section gives the defaults; values that cannot be
+    // read are reported on warnings and keep their defaults.
     static BackupSettings load(const std::filesystem::path& ini, std::ostream& warnings);
-    static BackupSettings parse(const std::string& text, std::ostream& warnings);
+    static BackupSettings from(const IniFile& ini, std::ostream& warnings);
 
-    // Replaces the [Backup] section of ini (added at the end when missing),
-    // through a new file renamed over the old one, readable by the owner only.
+    // Sets every key of the section in the file's text.
+    void storeInto(IniFile& ini) const;
+    // Writes the section into the file, whole or not at all, readable by the
+    // owner only; raises BackupError (Io) when it cannot.
     void save(const std::filesystem::path& ini) const;
-    // Records a good backup in ini, leaving what the settings window may
-    // have changed meanwhile as it is.
+    // Records a good backup in the file, leaving every other key as it is.
     static void recordSuccess(const std::filesystem::path& ini, const std::string& created,
                               const std::string& file);
-    std::string sectionText() const;
 };
 
 // Data/Pelmora.ini beside the store Data/Pelmo.db.

@@ -80,8 +80,6 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
             section = lower(trim(t.substr(1, t.size() - 2)));
             continue;
         }
-        // The other sections ([Backup] …) are read by the parts they belong to.
-        if (!section.empty() && section != "server") continue;
         auto eq = t.find('=');
         if (eq == std::string::npos || section.empty()) {
             warnings << "Pelmora.ini " << lineNo << "행을 읽을 수 없어 건너뜁니다.\n";

@@ -6,6 +6,7 @@
 
 #include "app/BackupRunner.h"
 #include "app/frmBackupPage.h"
+#include "app/frmSettings.h"
 #include "data/BackupSettings.h"
 #include "data/StoreBackup.h"
 #include "support/StoreGenerator.h"
@@ -13,9 +14,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 
 #include <deque>
 #include <fstream>
+#include <sstream>
 
 using namespace pelmora;
 namespace fs = std::filesystem;
@@ -49,7 +52,11 @@ class TestFrmBackup : public QObject {
     void cleanup() { fx.reset(); }
 
     void pageSetsAPassphraseBacksUpAndRestoresFromItsList() {
-        frmBackupPage page(*fx->store);
+        const std::string ini = SettingsFileOf(fx->store->path()).string();
+        frmSettings settings(ini);
+        auto* pagePtr = new frmBackupPage(*fx->store, &settings);
+        settings.addPage(pagePtr);
+        frmBackupPage& page = *pagePtr;
         page.keyCost = KeyCost::Minimal;
         page.askPassphrase = [this](const QString&) {
             const QString t = typed.empty() ? QString() : typed.front();
@@ -58,6 +65,9 @@ class TestFrmBackup : public QObject {
         };
         int restored = 0;
         page.onRestored = [&] { ++restored; };
+        page.txt백업폴더->setText(QString::fromStdString((folder / "no such").string()));
+        QVERIFY(!settings.save()); // a folder that is not there is not kept
+        QVERIFY(lastBox().find("백업 폴더를 찾을 수 없습니다") != std::string::npos);
         page.txt백업폴더->setText(QString::fromStdString(folder.string()));
 
         typed = {QStringLiteral("짧은암호")};
@@ -66,25 +76,32 @@ class TestFrmBackup : public QObject {
         typed = {QStringLiteral("약국 백업 암호"), QStringLiteral("약국 백업 암호!")};
         page.cmd암호설정_Click();
         QVERIFY(lastBox().find("다릅니다") != std::string::npos);
-        QVERIFY(page.settings().key.empty());
+        QVERIFY(page.key().empty());
         typed = {QStringLiteral("약국 백업 암호"), QStringLiteral("약국 백업 암호")};
         page.cmd암호설정_Click();
-        QVERIFY(!page.settings().key.empty());
+        QVERIFY(!page.key().empty());
         QVERIFY(page.lab암호->text().startsWith(QStringLiteral("정해져")));
-        std::ifstream in(SettingsFileOf(fx->store->path()));
-        const std::string ini(std::istreambuf_iterator<char>(in), {});
-        QVERIFY(ini.find("PublicKey=") != std::string::npos);
-        QVERIFY(ini.find("약국 백업 암호") == std::string::npos); // the passphrase itself is kept nowhere
+        QVERIFY(settings.save());
+        std::ifstream in(ini);
+        const std::string text(std::istreambuf_iterator<char>(in), {});
+        QVERIFY(text.find("PublicKey=" + page.key().publicKey) != std::string::npos);
+        QVERIFY(text.find("Folder=" + folder.string()) != std::string::npos);
+        QVERIFY(text.find("약국 백업 암호") == std::string::npos); // the passphrase itself is kept nowhere
 
         page.cmd지금백업_Click();
         QVERIFY2(lastBox().find("백업하였습니다") != std::string::npos, lastBox().c_str());
         QCOMPARE(page.Sp백업목록->MaxRows(), 1);
         QCOMPARE(page.Sp백업목록->Cell(1, 2).toText(), std::string("잠김"));
         QCOMPARE(page.Sp백업목록->Cell(1, 3).toText(), std::string("30"));
-        page.resize(760, 520);
-        page.show();
+        settings.tabs->setCurrentWidget(&page);
+        settings.resize(780, 600);
+        settings.show();
         QDir().mkpath(QStringLiteral(PELMORA_BINARY_DIR "/screenshots"));
-        QVERIFY(page.grab().save(QStringLiteral(PELMORA_BINARY_DIR "/screenshots/frmBackupPage.png")));
+        QVERIFY(settings.grab().save(QStringLiteral(PELMORA_BINARY_DIR "/screenshots/frmBackupPage.png")));
+        // A backup made meanwhile stays recorded when the window saves its copy of the file.
+        QVERIFY(settings.save());
+        std::ostringstream ignored;
+        QVERIFY(!BackupSettings::load(ini, ignored).lastOk.empty());
 
         addPrescriptions(31, 40);
         page.Sp백업목록->spGoCell(1, 1);
@@ -120,7 +137,8 @@ class TestFrmBackup : public QObject {
         QTest::keyClick(w()->txt고객명, Qt::Key_B, Qt::ControlModifier);
         QCOMPARE(backups(), 1u);
         QVERIFY(w()->lab백업->text().contains(QStringLiteral("백업 03-06 10:30")));
-        QVERIFY(w()->lab백업->toolTip().contains(QStringLiteral("최근 백업 2023-03-06 10:30 (Pelmo-20230306-103015.pbk)")));
+        QVERIFY(w()->lab백업->toolTip().contains(
+            QStringLiteral("최근 백업 2023-03-06 10:30 (Pelmo-20230306-103015.pbk)")));
         QVERIFY(!w()->lab백업->text().contains(QStringLiteral("#c00000")));
 
         Clock::freeze({2023, 3, 10, 19, 0, 0}); // four days later

@@ -10,9 +10,9 @@
 
 #include "StoreCommands.h"
 #include "data/StartUp.h"
+#include "util/CommandLine.h"
 
 #include <chrono>
-#include <cstring>
 #include <iostream>
 #include <map>
 
@@ -20,37 +20,29 @@ using namespace pelmora;
 
 namespace {
 
-const char* const kProgram = "pelmora-store";
-
-const char* const kUsage =
-    "Usage: pelmora-store [--root DIR] totals --from YYYYMMDD --to YYYYMMDD [--format json|tsv]\n"
-    "       pelmora-store [--root DIR] year-end --year YYYY [--format json|tsv]\n"
-    "       pelmora-store [--root DIR] backup [--folder DIR]\n"
-    "       pelmora-store [--root DIR] verify FILE [--passphrase-file FILE]\n"
-    "       pelmora-store [--root DIR] restore FILE [--passphrase-file FILE]\n"
-    "       pelmora-store [--root DIR] list [--folder DIR]\n"
-    "\n"
-    "The prescription store of a Pelmora installation: the totals of a range of dispensing\n"
-    "dates per day and insurance class, the year's medical expenses per patient for the\n"
-    "year-end settlement, and backups: made, checked, restored and listed as the program\n"
-    "makes them, with the folder, generations and key of Data/Pelmora.ini.\n"
-    "\n"
-    "Options:\n"
-    "  --root DIR              the installation root (default $HOME/Corvane)\n"
-    "  --from, --to YYYYMMDD   the first and last dispensing date of the totals\n"
-    "  --year YYYY             the year of the year-end report\n"
-    "  --format json|tsv       output of totals and year-end (default json)\n"
-    "  --folder DIR            the backup folder instead of the settings' one\n"
-    "  --passphrase-file FILE  the backup passphrase on the first line of FILE; else\n"
-    "                          PELMORA_BACKUP_PASSPHRASE, else asked on the terminal\n"
-    "  --help, --version\n"
-    "\n"
-    "Amounts are text with four decimals. Progress goes to standard error on a terminal.\n"
-    "Exit status: 0 done, 1 failed (the reason on standard error), 2 wrong arguments.\n";
+const CommandLine cli(
+    "pelmora-store",
+    {.synopsis = {"[--root DIR] totals --from YYYYMMDD --to YYYYMMDD [--format json|tsv]",
+                  "[--root DIR] year-end --year YYYY [--format json|tsv]",
+                  "[--root DIR] backup [--folder DIR]", "[--root DIR] verify FILE [--passphrase-file FILE]",
+                  "[--root DIR] restore FILE [--passphrase-file FILE]", "[--root DIR] list [--folder DIR]"},
+     .description =
+         "The prescription store of a Pelmora installation from the command line: the totals of a range\n"
+         "of dispensing dates per day and insurance class, the year's medical expenses per patient for the\n"
+         "year-end settlement, and backups made, checked, restored and listed as the program makes them,\n"
+         "with the folder, generations and key of Data/Pelmora.ini. Amounts are text with four decimals.\n"
+         "Progress goes to standard error on a terminal. Exit status: 0 done, 1 failed (the reason on\n"
+         "standard error, in Korean), 2 wrong arguments.",
+     .options = "  --root DIR              the installation root (default $HOME/Corvane)\n"
+                "  --from, --to YYYYMMDD   the first and last dispensing date of the totals\n"
+                "  --year YYYY             the year of the year-end report\n"
+                "  --format json|tsv       output of totals and year-end (default json)\n"
+                "  --folder DIR            the backup folder instead of the settings' one\n"
+                "  --passphrase-file FILE  the backup passphrase on the first line of FILE; else\n"
+                "                          PELMORA_BACKUP_PASSPHRASE, else asked on the terminal\n"});
 
 int usageError(const std::string& why) {
-    std::cerr << kProgram << ": " << why << "\n" << kProgram << " --help 로 사용법을 볼 수 있습니다.\n";
-    return 2;
+    return cli.usageError(why);
 }
 
 bool validDate(const std::string& d) {
@@ -64,16 +56,7 @@ bool validDate(const std::string& d) {
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (!std::strcmp(argv[i], "--version")) {
-            std::cout << kProgram << " " << PELMORA_VERSION << "\n";
-            return 0;
-        }
-    }
+    if (auto done = cli.answer(argc, argv)) return *done;
     StoreToolOptions o;
     o.root = defaultRoot();
     std::string command, format = "json", year;
