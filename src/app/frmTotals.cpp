@@ -198,7 +198,15 @@ void frmTotals::cmd엑셀_Click() {
 
 bool frmTotals::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
-    switch (static_cast<QKeyEvent*>(event)->key()) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // The pages turn wherever the focus is, the date fields included.
+    if (key->modifiers() & Qt::ControlModifier &&
+        (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+        const int n = tab집계->count();
+        tab집계->setCurrentIndex((tab집계->currentIndex() + (key->key() == Qt::Key_Tab ? 1 : n - 1)) % n);
+        return true;
+    }
+    switch (key->key()) {
     case Qt::Key_F3:
         cmd조회_Click();
         return true;

@@ -27,7 +27,7 @@ const std::vector<ReportColumn>& columns() {
 
 std::vector<ReportColumn> classColumns() {
     auto c = columns();
-    c[0] = {"보험종류", 16, false};
+    c[0] = {"보험종류", 13, false};
     return c;
 }
 

@@ -119,6 +119,10 @@ class TestFrmTotals : public QObject {
         QTest::qWait(100); // the chart lays its axes out on the next turn of the event loop
         QVERIFY(w->grab().save(QStringLiteral(PELMORA_BINARY_DIR "/screenshots/frmTotals.png")));
 
+        w->tab집계->setCurrentIndex(1);
+        QVERIFY(w->grab().save(QStringLiteral(PELMORA_BINARY_DIR "/screenshots/frmTotalsClasses.png")));
+        w->tab집계->setCurrentIndex(0);
+
         // A long range is drawn by month.
         w->pvd시작->setDate(QDate(2024, 9, 1));
         w->pvd종료->setDate(QDate(2025, 2, 28));
@@ -176,6 +180,12 @@ class TestFrmTotals : public QObject {
         w->pvd시작->setDate(QDate(2024, 12, 20));
         key(w->pvd시작, Qt::Key_F3); // a start after the end is refused with a box
         QCOMPARE(boxes.boxes.back().title, std::string("입력오류"));
+        key(w->pvd시작, Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(w->tab집계->currentIndex(), 1);
+        key(w->pvd시작, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        key(w->pvd시작, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w->tab집계->currentIndex(), 2);
+        QVERIFY(!w->pvd시작->isEnabled()); // the year's page has no dates
         key(w->sp일별, Qt::Key_Escape);
         QVERIFY(!w->isVisible());
     }
