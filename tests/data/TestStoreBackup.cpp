@@ -5,7 +5,6 @@
 #include "data/BackupFile.h"
 #include "data/BackupSettings.h"
 #include "data/RemovableMedia.h"
-#include "data/Settings.h"
 #include "data/StoreBackup.h"
 #include "support/StoreGenerator.h"
 #include "support/TempDir.h"
@@ -394,38 +393,6 @@ TEST_F(StoreBackupTest, WithoutPassphraseRemovableMediaAreRefusedAndFixedDisksWa
     } catch (const BackupError& e) {
         EXPECT_EQ(e.fault(), BackupFault::FolderMissing);
     }
-}
-
-TEST(BackupSettings, TheSectionIsWrittenInPlaceAndReadBack) {
-    test::TempDir dir;
-    const fs::path ini = dir.path() / "Pelmora.ini";
-    std::ofstream(ini)
-        << "; "
-           "server\n[Server]\nHost=db.local\n[Backup]\nFolder=/old\nKeepDays=2\n[Pharmacy]\nName=행복약국\n";
-    BackupSettings s;
-    s.folder = "/media/usb/약국 백업";
-    s.keepDays = 10;
-    s.atClose = false;
-    s.key = MakeBackupKey("암호", KeyCost::Minimal);
-    s.save(ini);
-    BackupSettings::recordSuccess(ini, "20250105183000", "Pelmo-20250105-183000.pbk");
-    std::ostringstream warn;
-    const BackupSettings back = BackupSettings::load(ini, warn);
-    EXPECT_EQ(warn.str(), "");
-    EXPECT_EQ(back.folder, s.folder);
-    EXPECT_EQ(back.keepDays, 10);
-    EXPECT_FALSE(back.atClose);
-    EXPECT_EQ(back.key, s.key);
-    EXPECT_EQ(back.lastOk, "20250105183000");
-    std::ifstream in(ini);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    EXPECT_NE(text.find("[Server]\nHost=db.local\n"), std::string::npos);
-    EXPECT_NE(text.find("[Pharmacy]\nName=행복약국\n"), std::string::npos);
-    EXPECT_EQ(text.find("암호"), std::string::npos); // the passphrase is nowhere
-    EXPECT_EQ(Settings::load(ini.string(), warn).host, "db.local");
-    EXPECT_EQ(warn.str(), "");
-    EXPECT_EQ(fs::status(ini).permissions() & (fs::perms::group_all | fs::perms::others_all),
-              fs::perms::none);
 }
 
 } // namespace
