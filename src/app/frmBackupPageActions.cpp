@@ -37,7 +37,7 @@ QString frmBackupPage::check() {
     const QString folder = txt백업폴더->text().trimmed();
     if (folder.isEmpty() || fs::is_directory(folder.toStdString())) return {};
     txt백업폴더->setFocus();
-    return QStringLiteral("백업 폴더를 찾을 수 없습니다.\n%1").arg(folder);
+    return QString::fromStdString(BackupError(BackupFault::FolderMissing, folder.toStdString()).text());
 }
 
 BackupSettings frmBackupPage::current() const {

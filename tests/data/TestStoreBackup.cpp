@@ -14,7 +14,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
