@@ -40,52 +40,81 @@ std::vector<Bucket> buckets(const StoreTotals& t, QDate from, QDate to) {
     }
     return out;
 }
+
+// The chart's series and axes, made once and then given new values: making
+// them anew costs the chart a whole new layout.
+struct Parts {
+    QStackedBarSeries* series;
+    QBarSet *bonin, *insurer, *bibo;
+    QBarCategoryAxis* x;
+    QValueAxis* y;
+};
+
+Parts partsOf(QChart& chart) {
+    if (!chart.series().isEmpty()) {
+        auto* series = static_cast<QStackedBarSeries*>(chart.series().first());
+        const auto sets = series->barSets();
+        return {series,
+                sets[0],
+                sets[1],
+                sets[2],
+                static_cast<QBarCategoryAxis*>(chart.axes(Qt::Horizontal).first()),
+                static_cast<QValueAxis*>(chart.axes(Qt::Vertical).first())};
+    }
+    Parts p{new QStackedBarSeries,
+            new QBarSet(QStringLiteral("본인부담")),
+            new QBarSet(QStringLiteral("보험자부담")),
+            new QBarSet(QStringLiteral("비급여")),
+            new QBarCategoryAxis,
+            new QValueAxis};
+    p.bonin->setColor(QColor(0x3b, 0x7d, 0xd8));
+    p.insurer->setColor(QColor(0x7f, 0xb8, 0x5a));
+    p.bibo->setColor(QColor(0xe8, 0x9a, 0x3c));
+    p.series->append(p.bonin);
+    p.series->append(p.insurer);
+    p.series->append(p.bibo);
+    p.series->setBarWidth(0.8);
+    chart.addSeries(p.series);
+    chart.addAxis(p.x, Qt::AlignBottom);
+    p.series->attachAxis(p.x);
+    p.y->setLabelFormat(QStringLiteral("%.0f"));
+    p.y->setTitleText(QStringLiteral("천원"));
+    chart.addAxis(p.y, Qt::AlignLeft);
+    p.series->attachAxis(p.y);
+    chart.legend()->setAlignment(Qt::AlignBottom);
+    return p;
+}
 } // namespace
 
 void FillTotalsChart(QChart& chart, const StoreTotals& totals, QDate from, QDate to) {
-    chart.removeAllSeries();
-    for (QAbstractAxis* a : chart.axes())
-        chart.removeAxis(a);
     if (!from.isValid() || !to.isValid() || from > to) return;
     const std::vector<Bucket> bars = buckets(totals, from, to);
-
-    auto* bonin = new QBarSet(QStringLiteral("본인부담"));
-    auto* insurer = new QBarSet(QStringLiteral("보험자부담"));
-    auto* bibo = new QBarSet(QStringLiteral("비급여"));
-    bonin->setColor(QColor(0x3b, 0x7d, 0xd8));
-    insurer->setColor(QColor(0x7f, 0xb8, 0x5a));
-    bibo->setColor(QColor(0xe8, 0x9a, 0x3c));
+    const Parts p = partsOf(chart);
+    QList<qreal> bonin, insurer, bibo;
     QStringList labels;
     double top = 0;
     for (const auto& b : bars) {
-        bonin->append(thousands(b.sums.bonin));
-        insurer->append(thousands(b.sums.insurer));
-        bibo->append(thousands(b.sums.bibo));
+        bonin << thousands(b.sums.bonin);
+        insurer << thousands(b.sums.insurer);
+        bibo << thousands(b.sums.bibo);
         labels << b.label;
         top = std::max(top, thousands(b.sums.total));
     }
-    auto* series = new QStackedBarSeries;
-    series->append(bonin);
-    series->append(insurer);
-    series->append(bibo);
-    series->setBarWidth(0.8);
-    chart.addSeries(series);
-
-    auto* x = new QBarCategoryAxis;
-    x->append(labels);
-    x->setLabelsAngle(labels.size() > 31 ? -90 : 0);
-    chart.addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
-    auto* y = new QValueAxis;
-    y->setRange(0, top > 0 ? top * 1.08 : 1);
-    y->setLabelFormat(QStringLiteral("%.0f"));
-    y->setTitleText(QStringLiteral("천원"));
-    y->applyNiceNumbers();
-    chart.addAxis(y, Qt::AlignLeft);
-    series->attachAxis(y);
+    for (auto [set, values] : {std::pair{p.bonin, &bonin}, {p.insurer, &insurer}, {p.bibo, &bibo}}) {
+        if (set->count() == values->size()) {
+            for (int i = 0; i < values->size(); ++i)
+                set->replace(i, (*values)[i]);
+        } else {
+            set->remove(0, set->count());
+            set->append(*values);
+        }
+    }
+    if (p.x->categories() != labels) p.x->setCategories(labels);
+    p.x->setLabelsAngle(labels.size() > 31 ? -90 : 0);
+    p.y->setRange(0, top > 0 ? top * 1.08 : 1);
+    p.y->applyNiceNumbers();
     chart.setTitle(from.daysTo(to) < kChartDaysMax ? QStringLiteral("일별 약제비총액")
                                                    : QStringLiteral("월별 약제비총액"));
-    chart.legend()->setAlignment(Qt::AlignBottom);
 }
 
 } // namespace pelmora
