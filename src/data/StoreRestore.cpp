@@ -110,11 +110,14 @@ RestoreDone RestoreBackup(SqliteConnection& store, const fs::path& file, const s
         const Opened o = openBackup(file, passphrase, scratch, progress);
         done.created = o.created;
         // A backup of an older store version is brought up to this one in
-        // its scratch copy, never in the store.
+        // its scratch copy, never in the store; one of a later version is
+        // left to the program that wrote it.
         {
             std::unique_ptr<SqliteConnection> cn;
             if (!OpenLocalStore(cn, scratch.string()))
                 throw BackupError(BackupFault::Unsupported, "처방 자료의 형식을 읽을 수 없습니다.");
+            if (!cn->query("SELECT vcVerSn FROM Dbver WHERE vcVerSn > ?", {Variant(kStoreVersion)}).eof())
+                throw BackupError(BackupFault::Unsupported, "이 프로그램보다 새 판이 만든 백업입니다.");
         }
         try {
             const std::string stamp = BackupStamp();

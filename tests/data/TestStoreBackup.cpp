@@ -184,6 +184,20 @@ TEST_F(StoreBackupTest, DamagedBackupsAreRefusedAndTheStoreIsUntouched) {
         EXPECT_EQ(contentOf(*cn), original_);
         EXPECT_FALSE(fs::exists(store_.string() + ".restore-tmp"));
     }
+    // A store of a later version (a backup from a newer program) is refused too.
+    {
+        const fs::path later = folder_ / "Pelmo-20250103-120000.db";
+        fs::copy_file(store_, later);
+        auto cn2 = SqliteConnection::open(later.string());
+        cn2->execute("UPDATE Dbver SET vcVerSn = '009'");
+    }
+    try {
+        RestoreBackup(*cn, folder_ / "Pelmo-20250103-120000.db", "");
+        ADD_FAILURE() << "a later store was restored";
+    } catch (const BackupError& e) {
+        EXPECT_EQ(e.fault(), BackupFault::Unsupported);
+    }
+    EXPECT_EQ(contentOf(*cn), original_);
     // No copy was set aside: nothing was restored.
     for (const auto& e : fs::directory_iterator(data_))
         EXPECT_EQ(e.path().filename().string().find("before-restore"), std::string::npos);

@@ -132,6 +132,8 @@ int RunBackup(const StoreToolOptions& o) {
 int RunVerify(const StoreToolOptions& o) {
     try {
         const std::string pass = IsEncryptedBackup(o.file) ? passphrase(o) : "";
+        std::error_code ec; // the check's scratch copy goes beside the store, on a new machine too
+        fs::create_directories(o.store().parent_path(), ec);
         TerminalProgress progress;
         const VerifyDone v = VerifyBackup(o.file, pass, o.store().parent_path(), progress.callback());
         progress.done();
