@@ -29,7 +29,7 @@ Moment momentOf(const SqliteRow& row) {
     std::size_t at = 0;
     for (int col : {3, 4, 5}) {
         const std::string_view v = row.view(col).substr(0, col == 4 ? 6 : col == 3 ? 8 : 10);
-        std::memcpy(m.data() + at, v.data(), v.size());
+        if (!v.empty()) std::memcpy(m.data() + at, v.data(), v.size());
         at += col == 4 ? 6 : col == 3 ? 8 : 10;
     }
     return m;
