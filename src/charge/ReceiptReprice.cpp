@@ -7,7 +7,6 @@
 #include "data/clsHosp.h"
 #include "data/clsSpesial.h"
 #include "data/clsYakGa.h"
-#include "util/Messages.h"
 #include "util/ModFunction.h"
 #include "util/RuntimeError.h"
 
@@ -111,33 +110,6 @@ ChargeRow rowOf(const RecordSet& rs, RefConnection& ref, const std::string& date
     return row;
 }
 
-// The engine reports an error of its run in a box and carries on; the boxes
-// shown while it runs tell such a run apart.
-class BoxCounter : public IMessage {
-  public:
-    explicit BoxCounter(int& shown) : next_(messages()), shown_(shown) { setMessages(this); }
-    ~BoxCounter() override { setMessages(&next_); }
-    BoxCounter(const BoxCounter&) = delete;
-    BoxCounter& operator=(const BoxCounter&) = delete;
-
-    void information(const std::string& t, const std::string& h) override {
-        ++shown_;
-        next_.information(t, h);
-    }
-    void plain(const std::string& t, const std::string& h) override {
-        ++shown_;
-        next_.plain(t, h);
-    }
-    bool question(const std::string& t, const std::string& h) override { return next_.question(t, h); }
-    std::string input(const std::string& p, const std::string& h, const std::string& d) override {
-        return next_.input(p, h, d);
-    }
-
-  private:
-    IMessage& next_;
-    int& shown_;
-};
-
 } // namespace
 
 std::optional<ChargeInput> StoredChargeInput(SqliteConnection& store, RefConnection& ref,
@@ -176,12 +148,8 @@ std::optional<StoredCharge> RepriceStored(SqliteConnection& store, RefConnection
     for (const ChargeRow& row : in->sp처방)
         names.push_back(row.col(2).toText());
     clsAccount account;
-    int shown = 0;
-    {
-        const BoxCounter counter(shown);
-        account.SubAcount(rq.sPara1, rq.sPara2, ref);
-    }
-    StoredCharge c = ReceiptFigures(account, rq.sPara1, rq.sPara2, names, shown > 0);
+    account.SubAcount(rq.sPara1, rq.sPara2, ref);
+    StoredCharge c = ReceiptFigures(account, rq.sPara1, rq.sPara2, names, account.ReportedError.has_value());
     c.repriced = true;
     return c;
 }
