@@ -9,7 +9,11 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStyleFactory>
+#include <QTimer>
+#include <QTranslator>
 
 #include <iostream>
 
@@ -21,6 +25,14 @@ void ApplyAppLook(QApplication& app) {
     f.setFamilies({QStringLiteral("NanumGothic"), QStringLiteral("NanumBarunGothic"),
                    QStringLiteral("Noto Sans CJK KR")});
     app.setFont(f);
+    // Qt's own words (예/아니요 in the message boxes, the file dialog) in
+    // Korean, when the translations are installed; English otherwise.
+    auto* qtWords = new QTranslator(&app);
+    if (qtWords->load(QLocale(QLocale::Korean, QLocale::SouthKorea), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qtWords);
+    else
+        delete qtWords;
 }
 
 namespace {
@@ -65,12 +77,19 @@ int Main(int argc, char** argv, const CommandLine& cli, const RootMakers& makers
         frmMain window(objects.reference(), objects.LocalMode());
         window.setStore(objects.CnSqlite.get());
         window.show();
+        QTimer::singleShot(0, &window, [&window] { window.offerDrugList(); });
         rc = app.exec();
     }
     objects.release();
     setMessages(nullptr);
     return rc;
 }
+
+namespace {
+int generation = 0;
+}
+
+int ReferenceGeneration() { return generation; }
 
 void RefreshLocalMdb(QWidget* parent) {
     static bool running = false;
@@ -84,6 +103,7 @@ void RefreshLocalMdb(QWidget* parent) {
         outcome = objects.CnMdb->refresh(progress.function(), &why);
     }
     running = false;
+    if (outcome == LinkDatabase::Refresh::Rebuilt) ++generation;
     if (outcome != LinkDatabase::Refresh::Failed) return;
     std::cerr << "pelmora: " << why << "\n";
     messages().information("참조 자료가 바뀌었으나 새로 읽지 못해 이전 자료로 계속합니다.\r\n\r\n" + why,

@@ -31,4 +31,9 @@ int Main(int argc, char** argv, const CommandLine& cli, const RootMakers& makers
 // standard error) and the data read so far stays in use.
 void RefreshLocalMdb(QWidget* parent = nullptr);
 
+// How many times RefreshLocalMdb has swapped in new reference data since the
+// program started: a window showing a figure read from it (the notice date of
+// the price list) reads it again when this number moved on.
+int ReferenceGeneration();
+
 } // namespace pelmora

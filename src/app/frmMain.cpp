@@ -5,6 +5,7 @@
 #include "CodeTables.h"
 #include "KVSp.h"
 #include "WinColor.h"
+#include "ModMain.h"
 #include "data/NoticeDate.h"
 #include "util/Clock.h"
 #include "util/Messages.h"
@@ -51,7 +52,7 @@ frmMain::frmMain(RefConnection& reference, bool localMode, QWidget* parent)
     lLastDay = 1;
     dLastTot = 3.0;
     lab연결정보->setText(localMode_ ? QStringLiteral("MDB 로컬연결") : QStringLiteral("SQL 웹연결"));
-    lab약가갱신일->setText(dateText(GetNoticeDate(ref_)) + QStringLiteral(" 약가"));
+    showNoticeDate();
     qApp->installEventFilter(this);
     resize(1280, 800);
 }
@@ -61,6 +62,13 @@ frmMain::frmMain(RefConnection& reference, bool localMode, QWidget* parent)
 frmMain::~frmMain() {
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
+}
+
+// The notice date of the price list in use, read again whenever new
+// reference data was taken up while the program runs.
+void frmMain::showNoticeDate() {
+    noticeGeneration_ = ReferenceGeneration();
+    lab약가갱신일->setText(dateText(GetNoticeDate(ref_)) + QStringLiteral(" 약가"));
 }
 
 void frmMain::fillLists() {

@@ -96,6 +96,9 @@ public:
     void cmd집계_Click();   // F5: the day's and the year's totals (frmMainTotals.cpp)
     void cmd백업_Click();   // Ctrl+B: a backup of the store now (frmMainTotals.cpp)
     void cmd약가_Click();   // F6: importing a drug price list file (frmMainImport.cpp)
+    // Local reference files without a drug (a root just made from the
+    // published fees): offers to take in the price list file now.
+    void offerDrugList();
 
     // What was charged (frmMainReceipt.cpp): the figures of the pricing run on
     // screen, which a save stores with the prescription; empty while the
@@ -116,6 +119,8 @@ public:
     // at closing, the settings window opened on its backup page, and that
     // page added to a settings window.
     void showLastBackup();
+    void showNoticeDate();
+    int noticeGeneration_ = 0;
     void backupAtClose();
     void openBackupSettings();
     void addBackupPage(class frmSettings& settings);

@@ -67,6 +67,7 @@ void frmMain::ProcCalc() {
     // Reference files changed since the last run are taken up now, before
     // this run reads any of them.
     RefreshLocalMdb(this);
+    if (noticeGeneration_ != ReferenceGeneration()) showNoticeDate();
     try {
         const ChargeRequest rq =
             BuildChargeRequest(chargeInput(), [this]() -> clsYakGa& { return renewProcessDrug(ref_); });

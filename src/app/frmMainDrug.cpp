@@ -7,6 +7,7 @@
 #include "CodeTables.h"
 #include "KVSp.h"
 #include "ModDrug.h"
+#include "ModMain.h"
 #include "data/clsYakGa.h"
 #include "frmDrug.h"
 #include "util/KVFun.h"
@@ -130,6 +131,7 @@ void frmMain::ProcDrugRow(int row) {
         search.cmbClass->setCurrentIndex(bCodeEntry ? 0 : 1);
         search.txtFind->setText(x);
         search.exec();
+        if (noticeGeneration_ != ReferenceGeneration()) showNoticeDate(); // the search took up new data
     }
     // The search window replaces the drug object when a drug is taken there.
     clsYakGa& drug = processDrug(ref_);

@@ -3,8 +3,10 @@
 
 #include "frmMain.h"
 
+#include "ModMain.h"
 #include "data/DrugListImport.h"
 #include "data/ImportError.h"
+#include "data/NoticeDate.h"
 #include "data/StartUp.h"
 #include "util/DateText.h"
 #include "util/Messages.h"
@@ -59,6 +61,15 @@ std::string summaryText(const DrugImportSummary& s) {
 
 } // namespace
 
+void frmMain::offerDrugList() {
+    if (!localMode_ || HasDrugList(ref_)) return;
+    if (messages().question("약제급여목록에 약품이 없어 처방을 계산할 수 없습니다.\n"
+                            "건강보험심사평가원에서 받은 약제급여목록및급여상한금액표 파일(.xlsx)을 "
+                            "지금 반영하시겠습니까?\n\n나중에 F6으로 반영할 수도 있습니다.",
+                            kTitle))
+        cmd약가_Click();
+}
+
 void frmMain::cmd약가_Click() {
     guarded([this] {
         const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
@@ -70,6 +81,9 @@ void frmMain::cmd약가_Click() {
         for (;;) {
             try {
                 const DrugImportSummary s = importWithProgress(this, processObjects().root, file, options);
+                // The new list is in use from here on, not from the next pricing run.
+                RefreshLocalMdb(this);
+                if (noticeGeneration_ != ReferenceGeneration()) showNoticeDate();
                 messages().information(summaryText(s), kTitle);
                 return;
             } catch (const ImportError& e) {

@@ -17,4 +17,14 @@ std::string GetNoticeDate(RefConnection& cn) {
     }
 }
 
+bool HasDrugList(RefConnection& cn) {
+    try {
+        const bool local = cn.dialect() == Dialect::Local;
+        RecordSet rs = cn.query(local ? "SELECT 1 FROM DBF심평원약 LIMIT 1" : "SELECT TOP 1 1 FROM DBF심평원약", {});
+        return !rs.eof();
+    } catch (const RuntimeError&) {
+        return true;
+    }
+}
+
 } // namespace pelmora

@@ -1,5 +1,6 @@
 // F6 in the main window: a drug price list chosen in the file dialog, taken
-// in under a progress box, the summary; then the drug grid prices with it.
+// in under a progress box, the summary; then the drug grid prices with it at
+// once, and the notice date beside the title is the list's.
 
 #include "app/KVSp.h"
 #include "app/ModMain.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
@@ -54,16 +56,16 @@ class TestFrmMainImport : public QObject {
     Q_OBJECT
 
     test::TempDir dir;
-    std::unique_ptr<LinkDatabase> link;
     std::unique_ptr<frmMain> w;
     std::function<void()> onTick; // polled while the window waits in a modal loop
     QTimer ticker;
 
+    // The window on the process's own link database, as the program opens it.
     void open() {
         w.reset();
-        link.reset();
-        QVERIFY(ConnectLocalMdb(dir.path(), link));
-        w = std::make_unique<frmMain>(link->connection(), true);
+        processObjects().CnMdb.reset();
+        QVERIFY(ConnectLocalMdb(dir.path(), processObjects().CnMdb));
+        w = std::make_unique<frmMain>(processObjects().CnMdb->connection(), true);
         w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
@@ -101,15 +103,32 @@ class TestFrmMainImport : public QObject {
     }
     void cleanupTestCase() {
         w.reset();
-        link.reset();
+        processObjects().release();
         Clock::unfreeze();
     }
 
-    // January, February, January again (refused, then left alone); the
-    // window opened on the new files prices the February price.
+    void typeDrug(const std::string& code) {
+        w->activateWindow(); // back from the boxes, as a window manager hands it back
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->Sp처방->setMaxRows(1);
+        w->Sp처방->spGoCell(1, 2);
+        for (char c : code) // each key to the field that has the focus, as typed
+            QTest::keyClick(QApplication::focusWidget(), c);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }
+
+    // A root without drugs offers the list; January, February (priced at
+    // once, the notice date beside the title follows), January again
+    // (refused, then left alone); a restarted window prices February too.
     void twoMonthsThroughTheWindow() {
         test::RecordingMessage box;
         open();
+        box.answers = {false};
+        w->offerDrugList();
+        QCOMPARE(box.boxes.size(), std::size_t(1));
+        QCOMPARE(box.boxes[0].kind, test::ShownBox::Question);
+        QVERIFY(box.boxes[0].text.starts_with("약제급여목록에 약품이 없어 처방을 계산할 수 없습니다."));
+        box.boxes.clear();
         const std::string jan = writeList(dir, "2024.1.1.", 50, "100"),
                           feb = writeList(dir, "2024.2.1.", 50, "90");
         pressF6(jan);
@@ -117,9 +136,15 @@ class TestFrmMainImport : public QObject {
         QVERIFY2(box.boxes[0].text.starts_with("2024-01-01 약가를 반영하였습니다.\n\n신규 51건, 변경 0건"),
                  box.boxes[0].text.c_str());
         QVERIFY(box.boxes[0].text.ends_with("제외 1건\n   4행 671800030 보류정 - 산정불가"));
+        QCOMPARE(w->lab약가갱신일->text(), QStringLiteral("2024-01-01 약가"));
+        w->offerDrugList(); // the list holds drugs now: nothing asked
+        QCOMPARE(box.boxes.size(), std::size_t(1));
         pressF6(feb);
         QVERIFY(box.texts().back().starts_with(
             "2024-02-01 약가를 반영하였습니다.\n\n신규 0건, 변경 1건, 삭제 0건, 그대로 50건"));
+        QCOMPARE(w->lab약가갱신일->text(), QStringLiteral("2024-02-01 약가"));
+        typeDrug("012345678");
+        QCOMPARE(w->Sp처방->Cell(1, 10).toText(), std::string("90"));
         const std::string before = bytesOf(drugFile());
         box.answers = {false};
         pressF6(jan);
@@ -131,11 +156,7 @@ class TestFrmMainImport : public QObject {
         QCOMPARE(bytesOf(drugFile()), before);
 
         open(); // the files as a restarted program takes them up
-        w->Sp처방->setMaxRows(1);
-        w->Sp처방->spGoCell(1, 2);
-        for (char c : std::string("012345678")) // each key to the field that has the focus, as typed
-            QTest::keyClick(QApplication::focusWidget(), c);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        typeDrug("012345678");
         QCOMPARE(w->Sp처방->Cell(1, 2).toText(), std::string("타이레놀정500mg(내복)"));
         QCOMPARE(w->Sp처방->Cell(1, 10).toText(), std::string("90"));
     }
