@@ -96,9 +96,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Hangul needs a Korean font; the central server is reached through FreeTDS's ODBC driver.
+# Hangul needs a Korean font; the central server is reached through FreeTDS's
+# ODBC driver; Qt's own buttons and dialogs speak Korean with its translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-nanum | fonts-noto-cjk")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "tdsodbc")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "tdsodbc, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_STRIP_FILES ON)
