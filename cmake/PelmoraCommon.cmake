@@ -11,6 +11,11 @@ if(PELMORA_SANITIZE)
   target_compile_options(pelmora_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                   -fno-sanitize-recover=undefined)
   target_link_options(pelmora_common INTERFACE -fsanitize=address,undefined)
+else()
+  # Optimised builds check the lengths of the C library's copies where they
+  # are known (the package's hardening); a Debug build has no optimiser to
+  # know them.
+  target_compile_definitions(pelmora_common INTERFACE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
 endif()
 target_compile_definitions(pelmora_common INTERFACE
   QT_NO_FOREACH QT_NO_URL_CAST_FROM_STRING QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
