@@ -11,9 +11,7 @@
 
 namespace pelmora {
 
-namespace {
-
-std::string trim(const std::string& s) {
+std::string IniFile::trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
     while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
         ++b;
@@ -22,25 +20,27 @@ std::string trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::string lower(std::string s) {
+std::string IniFile::lower(std::string s) {
     for (auto& c : s)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
+namespace {
+
 // The section a header line opens, or nullopt for any other line.
 std::optional<std::string> headerOf(const std::string& line) {
-    const std::string t = trim(line);
+    const std::string t = IniFile::trim(line);
     if (t.size() < 2 || t.front() != '[' || t.back() != ']') return std::nullopt;
-    return lower(trim(t.substr(1, t.size() - 2)));
+    return IniFile::lower(IniFile::trim(t.substr(1, t.size() - 2)));
 }
 
 // The key of a "key=value" line, lower-cased; empty for any other line.
 std::string keyOf(const std::string& line) {
-    const std::string t = trim(line);
+    const std::string t = IniFile::trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') return {};
     const auto eq = t.find('=');
-    return eq == std::string::npos ? std::string() : lower(trim(t.substr(0, eq)));
+    return eq == std::string::npos ? std::string() : IniFile::lower(IniFile::trim(t.substr(0, eq)));
 }
 
 bool writeAll(int fd, const std::string& data) {
@@ -75,7 +75,7 @@ IniFile IniFile::load(const std::string& path) {
 }
 
 std::size_t IniFile::sectionLine(const std::string& section) const {
-    const std::string want = lower(section);
+    const std::string want = IniFile::lower(section);
     for (std::size_t i = 0; i < lines_.size(); ++i)
         if (headerOf(lines_[i]) == want) return i;
     return std::string::npos;
@@ -84,9 +84,9 @@ std::size_t IniFile::sectionLine(const std::string& section) const {
 std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const {
     std::size_t i = sectionLine(section);
     if (i == std::string::npos) return std::nullopt;
-    const std::string want = lower(key);
+    const std::string want = IniFile::lower(key);
     for (++i; i < lines_.size() && !headerOf(lines_[i]); ++i)
-        if (keyOf(lines_[i]) == want) return trim(lines_[i].substr(lines_[i].find('=') + 1));
+        if (keyOf(lines_[i]) == want) return IniFile::trim(lines_[i].substr(lines_[i].find('=') + 1));
     return std::nullopt;
 }
 
@@ -94,25 +94,25 @@ void IniFile::set(const std::string& section, const std::string& key, const std:
     std::string v = value;
     for (char& c : v)
         if (c == '\n' || c == '\r') c = ' ';
-    v = trim(v);
+    v = IniFile::trim(v);
     const std::string line = key + "=" + v;
     std::size_t i = sectionLine(section);
     if (i == std::string::npos) {
-        if (!lines_.empty() && !trim(lines_.back()).empty()) lines_.emplace_back();
+        if (!lines_.empty() && !IniFile::trim(lines_.back()).empty()) lines_.emplace_back();
         lines_.push_back("[" + section + "]");
         lines_.push_back(line);
         return;
     }
-    const std::string want = lower(key);
+    const std::string want = IniFile::lower(key);
     std::size_t end = i + 1;
     for (; end < lines_.size() && !headerOf(lines_[end]); ++end)
         if (keyOf(lines_[end]) == want) {
             // The key keeps the spelling the file gave it.
-            lines_[end] = trim(lines_[end].substr(0, lines_[end].find('='))) + "=" + v;
+            lines_[end] = IniFile::trim(lines_[end].substr(0, lines_[end].find('='))) + "=" + v;
             return;
         }
     // After the section's last key, before the blank lines that part it from the next.
-    while (end > i + 1 && trim(lines_[end - 1]).empty())
+    while (end > i + 1 && IniFile::trim(lines_[end - 1]).empty())
         --end;
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(end), line);
 }

@@ -24,6 +24,11 @@ class IniFile {
     void set(const std::string& section, const std::string& key, const std::string& value);
     std::string text() const;
 
+    // The text rules of settings files: blanks off both ends; ASCII letters
+    // in lower case (names are matched without regard to case).
+    static std::string trim(const std::string& s);
+    static std::string lower(std::string s);
+
     // Writes the file whole or not at all: a temporary file beside it, readable
     // by the owner only, flushed to the disk and renamed over it. False with
     // the reason in why when it could not.

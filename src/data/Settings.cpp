@@ -3,7 +3,6 @@
 #include "IniFile.h"
 
 #include <atomic>
-#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <ostream>
@@ -13,21 +12,6 @@
 namespace pelmora {
 
 namespace {
-std::string trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
-
-std::string lower(std::string s) {
-    for (auto& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool number(const std::string& v, int lo, int hi, int& out) {
     int n = 0;
     auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
@@ -52,7 +36,7 @@ void readPharmacy(Pharmacy& p, const std::string& key, const std::string& value)
     else if (key == "pharmacist")
         p.pharmacist = value;
     else if (key == "receiptpaper")
-        p.paper = lower(value) == "80mm" ? "80mm" : "A4";
+        p.paper = IniFile::lower(value) == "80mm" ? "80mm" : "A4";
 }
 } // namespace
 
@@ -74,10 +58,10 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
     while (std::getline(in, line)) {
         ++lineNo;
         if (lineNo == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-        std::string t = trim(line);
+        std::string t = IniFile::trim(line);
         if (t.empty() || t[0] == ';' || t[0] == '#') continue;
         if (t.front() == '[' && t.back() == ']') {
-            section = lower(trim(t.substr(1, t.size() - 2)));
+            section = IniFile::lower(IniFile::trim(t.substr(1, t.size() - 2)));
             continue;
         }
         auto eq = t.find('=');
@@ -85,8 +69,8 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
             warnings << "Pelmora.ini " << lineNo << "행을 읽을 수 없어 건너뜁니다.\n";
             continue;
         }
-        std::string key = lower(trim(t.substr(0, eq)));
-        std::string value = trim(t.substr(eq + 1));
+        std::string key = IniFile::lower(IniFile::trim(t.substr(0, eq)));
+        std::string value = IniFile::trim(t.substr(eq + 1));
         if (section == "pharmacy") {
             readPharmacy(s.pharmacy, key, value);
             continue;
