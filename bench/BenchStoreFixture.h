@@ -4,11 +4,15 @@
 // before the stored figures), generated once into PELMORA_BENCH_STORE
 // (default /tmp/pelmora-bench-totals/Pelmo.db) and reused by later runs.
 
+#include "data/LocalStore.h"
+#include "data/SqliteConnection.h"
 #include "support/StoreGenerator.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <stdexcept>
 
 namespace pelmora::bench {
 
@@ -38,6 +42,16 @@ inline const std::string& MillionStore() {
         return p;
     }();
     return path;
+}
+
+// The benchmark store opened once for the whole run.
+inline SqliteConnection& store() {
+    static std::unique_ptr<SqliteConnection> cn = [] {
+        std::unique_ptr<SqliteConnection> c;
+        if (!OpenLocalStore(c, MillionStore())) throw std::runtime_error("cannot open the benchmark store");
+        return c;
+    }();
+    return *cn;
 }
 
 } // namespace pelmora::bench

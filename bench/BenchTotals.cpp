@@ -4,7 +4,6 @@
 // naive way of reading the rows into a record set and adding them up, and
 // the year beside the floor of reading its rows and doing nothing with them.
 #include "BenchStoreFixture.h"
-#include "data/LocalStore.h"
 #include "data/StoreTotals.h"
 #include "data/YearEndReport.h"
 
@@ -13,18 +12,9 @@
 #include <map>
 
 using namespace pelmora;
+using bench::store;
 
 namespace {
-
-SqliteConnection& store() {
-    static std::unique_ptr<SqliteConnection> cn = [] {
-        std::unique_ptr<SqliteConnection> c;
-        if (!OpenLocalStore(c, bench::MillionStore()))
-            throw std::runtime_error("cannot open the benchmark store");
-        return c;
-    }();
-    return *cn;
-}
 
 // A month of 2023: about 16,700 prescriptions.
 void BM_MonthTotals(benchmark::State& state) {

@@ -5,7 +5,6 @@
 #include "BenchStoreFixture.h"
 #include "app/KVSp.h"
 #include "app/frmTotals.h"
-#include "data/LocalStore.h"
 #include "util/Clock.h"
 
 #include <QApplication>
@@ -14,18 +13,9 @@
 #include <benchmark/benchmark.h>
 
 using namespace pelmora;
+using bench::store;
 
 namespace {
-
-SqliteConnection& store() {
-    static std::unique_ptr<SqliteConnection> cn = [] {
-        std::unique_ptr<SqliteConnection> c;
-        if (!OpenLocalStore(c, bench::MillionStore()))
-            throw std::runtime_error("cannot open the benchmark store");
-        return c;
-    }();
-    return *cn;
-}
 
 // F5: the window made, today's totals shown and painted.
 void BM_TotalsWindowOpen(benchmark::State& state) {
