@@ -52,28 +52,26 @@ std::string className(int insClass) {
 }
 
 constexpr std::int64_t kSumColour = 0xFAF3EE; // &HBBGGRR: a pale blue under the sums
+// One row per entry, labelled by `label`, then the sum row in its colour.
+template <class Rows, class Label>
+void fillWithSum(KVSp& sp, const Rows& rows, Label label, const ChargeSums& all) {
+    const int n = static_cast<int>(rows.size());
+    sp.setMaxRows(n + 1);
+    for (int r = 1; r <= n; ++r) {
+        const auto& row = rows[static_cast<std::size_t>(r - 1)];
+        SetReportRow(sp, r, rowOf(label(row), row.sums));
+    }
+    SetReportRow(sp, n + 1, rowOf("합계", all));
+    sp.spCellColor(n + 1, 1, n + 1, sp.MaxCols(), kSumColour);
+}
+
 } // namespace
 
 void frmTotals::showTotals() {
     SetReportColumns(*Sp일별, columns());
-    const int days = static_cast<int>(totals_.days.size());
-    Sp일별->setMaxRows(days + 1);
-    for (int r = 1; r <= days; ++r) {
-        const auto& d = totals_.days[static_cast<std::size_t>(r - 1)];
-        SetReportRow(*Sp일별, r, rowOf(dashed(d.date), d.sums));
-    }
-    SetReportRow(*Sp일별, days + 1, rowOf("합계", totals_.all));
-    Sp일별->spCellColor(days + 1, 1, days + 1, Sp일별->MaxCols(), kSumColour);
-
+    fillWithSum(*Sp일별, totals_.days, [](const auto& d) { return dashed(d.date); }, totals_.all);
     SetReportColumns(*Sp보험, classColumns());
-    const int classes = static_cast<int>(totals_.classes.size());
-    Sp보험->setMaxRows(classes + 1);
-    for (int r = 1; r <= classes; ++r) {
-        const auto& c = totals_.classes[static_cast<std::size_t>(r - 1)];
-        SetReportRow(*Sp보험, r, rowOf(className(c.insClass), c.sums));
-    }
-    SetReportRow(*Sp보험, classes + 1, rowOf("합계", totals_.all));
-    Sp보험->spCellColor(classes + 1, 1, classes + 1, Sp보험->MaxCols(), kSumColour);
+    fillWithSum(*Sp보험, totals_.classes, [](const auto& c) { return className(c.insClass); }, totals_.all);
     // The column of unrecorded amounts is there only when some are.
     const bool unpriced = totals_.all.unpriced > 0;
     Sp일별->ColHidden(14, !unpriced);
