@@ -61,6 +61,7 @@ IniFile IniFile::parse(const std::string& text) {
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
+        if (f.lines_.empty() && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3); // a byte-order mark
         if (!line.empty() && line.back() == '\r') line.pop_back();
         f.lines_.push_back(line);
     }
@@ -81,13 +82,24 @@ std::size_t IniFile::sectionLine(const std::string& section) const {
     return std::string::npos;
 }
 
+std::vector<std::size_t> IniFile::keyLines(const std::string& section, const std::string& key) const {
+    const std::string wantSection = IniFile::lower(section), wantKey = IniFile::lower(key);
+    std::vector<std::size_t> found;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto h = headerOf(lines_[i]))
+            inSection = *h == wantSection;
+        else if (inSection && keyOf(lines_[i]) == wantKey)
+            found.push_back(i);
+    }
+    return found;
+}
+
 std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const {
-    std::size_t i = sectionLine(section);
-    if (i == std::string::npos) return std::nullopt;
-    const std::string want = IniFile::lower(key);
-    for (++i; i < lines_.size() && !headerOf(lines_[i]); ++i)
-        if (keyOf(lines_[i]) == want) return IniFile::trim(lines_[i].substr(lines_[i].find('=') + 1));
-    return std::nullopt;
+    const auto found = keyLines(section, key);
+    if (found.empty()) return std::nullopt;
+    const std::string& l = lines_[found.front()];
+    return IniFile::trim(l.substr(l.find('=') + 1));
 }
 
 void IniFile::set(const std::string& section, const std::string& key, const std::string& value) {
@@ -95,6 +107,17 @@ void IniFile::set(const std::string& section, const std::string& key, const std:
     for (char& c : v)
         if (c == '\n' || c == '\r') c = ' ';
     v = IniFile::trim(v);
+    const auto found = keyLines(section, key);
+    if (!found.empty()) {
+        // The key keeps the spelling and the place the file gave it; later
+        // lines of the same key, which a hand edit may have left, go, so the
+        // value written is the one every reader sees.
+        std::string& l = lines_[found.front()];
+        l = IniFile::trim(l.substr(0, l.find('='))) + "=" + v;
+        for (auto it = found.rbegin(); it + 1 != found.rend(); ++it)
+            lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*it));
+        return;
+    }
     const std::string line = key + "=" + v;
     std::size_t i = sectionLine(section);
     if (i == std::string::npos) {
@@ -103,14 +126,9 @@ void IniFile::set(const std::string& section, const std::string& key, const std:
         lines_.push_back(line);
         return;
     }
-    const std::string want = IniFile::lower(key);
     std::size_t end = i + 1;
-    for (; end < lines_.size() && !headerOf(lines_[end]); ++end)
-        if (keyOf(lines_[end]) == want) {
-            // The key keeps the spelling the file gave it.
-            lines_[end] = IniFile::trim(lines_[end].substr(0, lines_[end].find('='))) + "=" + v;
-            return;
-        }
+    while (end < lines_.size() && !headerOf(lines_[end]))
+        ++end;
     // After the section's last key, before the blank lines that part it from the next.
     while (end > i + 1 && IniFile::trim(lines_[end - 1]).empty())
         --end;

@@ -16,11 +16,14 @@ class IniFile {
     static IniFile load(const std::string& path);
 
     // Section and key names are matched without regard to letter case; the
-    // value is trimmed.
+    // value is trimmed. A key given twice (in a section, or in two sections of
+    // the same name) reads as its first line, as every reader of the file
+    // takes it.
     std::optional<std::string> get(const std::string& section, const std::string& key) const;
-    // Replaces the key's value where it stands, or adds the key at the end of
-    // its section, or the section at the end of the file. A line break in the
-    // value would start a new line: it becomes a blank.
+    // Replaces the key's value where it stands (its later lines removed), or
+    // adds the key at the end of its section, or the section at the end of
+    // the file. A line break in the value would start a new line: it becomes
+    // a blank.
     void set(const std::string& section, const std::string& key, const std::string& value);
     std::string text() const;
 
@@ -37,6 +40,8 @@ class IniFile {
   private:
     // Index of the section's header line, or npos.
     std::size_t sectionLine(const std::string& section) const;
+    // Indexes of the key's lines in every section of that name, in order.
+    std::vector<std::size_t> keyLines(const std::string& section, const std::string& key) const;
     std::vector<std::string> lines_;
 };
 

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <fstream>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -54,6 +55,7 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
     Settings s;
     std::istringstream in(text);
     std::string line, section;
+    std::set<std::string> seen;
     int lineNo = 0;
     while (std::getline(in, line)) {
         ++lineNo;
@@ -71,6 +73,8 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
         }
         std::string key = IniFile::lower(IniFile::trim(t.substr(0, eq)));
         std::string value = IniFile::trim(t.substr(eq + 1));
+        // A key given twice counts by its first line, as IniFile reads and writes it.
+        if (!seen.insert(section + "\n" + key).second) continue;
         if (section == "pharmacy") {
             readPharmacy(s.pharmacy, key, value);
             continue;

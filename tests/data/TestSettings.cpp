@@ -100,6 +100,16 @@ TEST(SettingsFile, ThePharmacyIsWrittenAndEverythingElseKept) {
     Settings::storePharmacy(fresh, p);
     EXPECT_EQ(Settings::parse(fresh.text(), warn).pharmacy, p);
     EXPECT_EQ(fresh.text().rfind("[Server]\nHost=h\n\n[Pharmacy]\nName=", 0), 0u);
+    // A hand-edited file naming the pharmacy twice, once in a second section
+    // of the same name, behind a byte-order mark: every reader takes the
+    // first line, and writing leaves only the new one.
+    IniFile twice = IniFile::parse("\xEF\xBB\xBF[Pharmacy]\nName=첫째\nname=둘째\n[Server]\n[PHARMACY]\nNAME=셋째\n");
+    EXPECT_EQ(Settings::parse(twice.text(), warn).pharmacy.name, "첫째");
+    EXPECT_EQ(twice.get("pharmacy", "name"), "첫째");
+    Settings::storePharmacy(twice, p);
+    EXPECT_EQ(Settings::parse(twice.text(), warn).pharmacy, p);
+    EXPECT_EQ(twice.text().find("둘째"), std::string::npos);
+    EXPECT_EQ(twice.text().find("셋째"), std::string::npos);
 }
 
 // Saved whole or not at all, readable by the owner only.
