@@ -2,9 +2,9 @@
 // as libFuzzer would with those inputs, for builds without libFuzzer. A
 // folder that does not exist holds nothing. Exits 0 when every input ran.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

@@ -35,7 +35,8 @@ std::filesystem::path smallStore(const std::filesystem::path& dir) {
     pelmora::SqliteConnection::create(file.string())->executeScript("PRAGMA page_size = 512; VACUUM;");
     std::unique_ptr<pelmora::SqliteConnection> cn;
     if (!pelmora::OpenLocalStore(cn, file.string())) std::abort();
-    cn->executeScript("INSERT INTO Main (vcPreCd, vcPreDt, vcPreTm) VALUES ('2025010501', '20250105', '093000');");
+    cn->executeScript(
+        "INSERT INTO Main (vcPreCd, vcPreDt, vcPreTm) VALUES ('2025010501', '20250105', '093000');");
     return file;
 }
 

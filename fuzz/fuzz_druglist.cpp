@@ -20,7 +20,8 @@ namespace {
 // A date found in a name is a real YYYYMMDD day.
 void checkDate(const std::string& d) {
     if (d.empty()) return;
-    if (d.size() != 8 || d.find_first_not_of("0123456789") != std::string::npos) pelmora::fuzz::fault("a date is not eight digits");
+    if (d.size() != 8 || d.find_first_not_of("0123456789") != std::string::npos)
+        pelmora::fuzz::fault("a date is not eight digits");
     const int month = std::stoi(d.substr(4, 2)), day = std::stoi(d.substr(6, 2));
     if (month < 1 || month > 12 || day < 1 || day > 31) pelmora::fuzz::fault("a date is not a day");
 }
@@ -30,7 +31,8 @@ void checkDate(const std::string& d) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     checkDate(pelmora::DrugListFile::dateInName(
         std::string(reinterpret_cast<const char*>(data), size < 4096 ? size : 4096)));
-    const auto file = pelmora::fuzz::writeInput("약제급여목록및급여상한금액표_(2024.1.1.)(1).xlsx", data, size);
+    const auto file =
+        pelmora::fuzz::writeInput("약제급여목록및급여상한금액표_(2024.1.1.)(1).xlsx", data, size);
     try {
         pelmora::DrugListFile list(file, "");
         checkDate(list.date());

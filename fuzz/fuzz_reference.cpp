@@ -94,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The rebuild only reads the reference files.
     static const pelmora::ReferenceStamps before = pelmora::ReferenceStamps::read(soundRoot());
-    if (!(pelmora::ReferenceStamps::read(soundRoot()) == before)) pelmora::fuzz::fault("a reference file changed");
+    if (!(pelmora::ReferenceStamps::read(soundRoot()) == before))
+        pelmora::fuzz::fault("a reference file changed");
     return 0;
 }

@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         *v = asLine(*v); // a carriage return inside a line is written as a blank
     Settings::storePharmacy(ini, p);
     const Settings again = Settings::parse(ini.text(), warnings);
-    if (!(again.pharmacy == p) || !sameServer(again, s)) pelmora::fuzz::fault("the pharmacy written back does not read back");
+    if (!(again.pharmacy == p) || !sameServer(again, s))
+        pelmora::fuzz::fault("the pharmacy written back does not read back");
 
     // The backup section round trips through the text, the rest untouched.
     const BackupSettings b = BackupSettings::from(ini, warnings);

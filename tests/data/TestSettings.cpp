@@ -103,7 +103,8 @@ TEST(SettingsFile, ThePharmacyIsWrittenAndEverythingElseKept) {
     // A hand-edited file naming the pharmacy twice, once in a second section
     // of the same name, behind a byte-order mark: every reader takes the
     // first line, and writing leaves only the new one.
-    IniFile twice = IniFile::parse("\xEF\xBB\xBF[Pharmacy]\nName=첫째\nname=둘째\n[Server]\n[PHARMACY]\nNAME=셋째\n");
+    IniFile twice =
+        IniFile::parse("\xEF\xBB\xBF[Pharmacy]\nName=첫째\nname=둘째\n[Server]\n[PHARMACY]\nNAME=셋째\n");
     EXPECT_EQ(Settings::parse(twice.text(), warn).pharmacy.name, "첫째");
     EXPECT_EQ(twice.get("pharmacy", "name"), "첫째");
     Settings::storePharmacy(twice, p);
