@@ -28,6 +28,9 @@ std::string IniFile::lower(std::string s) {
 
 namespace {
 
+// Written by some editors before the first line; not part of it.
+const char* const kByteOrderMark = "\xEF\xBB\xBF";
+
 // The section a header line opens, or nullopt for any other line.
 std::optional<std::string> headerOf(const std::string& line) {
     const std::string t = IniFile::trim(line);
@@ -61,7 +64,10 @@ IniFile IniFile::parse(const std::string& text) {
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
-        if (f.lines_.empty() && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3); // a byte-order mark
+        if (f.lines_.empty() && line.rfind(kByteOrderMark, 0) == 0) {
+            line.erase(0, 3);
+            f.byteOrderMark_ = true;
+        }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         f.lines_.push_back(line);
     }
@@ -136,7 +142,7 @@ void IniFile::set(const std::string& section, const std::string& key, const std:
 }
 
 std::string IniFile::text() const {
-    std::string t;
+    std::string t = byteOrderMark_ ? kByteOrderMark : "";
     for (const auto& l : lines_)
         t += l + "\n";
     return t;

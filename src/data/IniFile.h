@@ -43,6 +43,7 @@ class IniFile {
     // Indexes of the key's lines in every section of that name, in order.
     std::vector<std::size_t> keyLines(const std::string& section, const std::string& key) const;
     std::vector<std::string> lines_;
+    bool byteOrderMark_ = false; // the text began with one: kept for text()
 };
 
 } // namespace pelmora

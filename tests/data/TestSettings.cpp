@@ -111,6 +111,7 @@ TEST(SettingsFile, ThePharmacyIsWrittenAndEverythingElseKept) {
     EXPECT_EQ(Settings::parse(twice.text(), warn).pharmacy, p);
     EXPECT_EQ(twice.text().find("둘째"), std::string::npos);
     EXPECT_EQ(twice.text().find("셋째"), std::string::npos);
+    EXPECT_EQ(twice.text().rfind("\xEF\xBB\xBF[Pharmacy]\nName=", 0), 0u); // the mark stays
 }
 
 // Saved whole or not at all, readable by the owner only.
