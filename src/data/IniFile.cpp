@@ -38,14 +38,6 @@ std::optional<std::string> headerOf(const std::string& line) {
     return IniFile::lower(IniFile::trim(t.substr(1, t.size() - 2)));
 }
 
-// The key of a "key=value" line, lower-cased; empty for any other line.
-std::string keyOf(const std::string& line) {
-    const std::string t = IniFile::trim(line);
-    if (t.empty() || t[0] == ';' || t[0] == '#') return {};
-    const auto eq = t.find('=');
-    return eq == std::string::npos ? std::string() : IniFile::lower(IniFile::trim(t.substr(0, eq)));
-}
-
 bool writeAll(int fd, const std::string& data) {
     std::size_t done = 0;
     while (done < data.size()) {
@@ -88,16 +80,34 @@ std::size_t IniFile::sectionLine(const std::string& section) const {
     return std::string::npos;
 }
 
+std::vector<IniFile::Entry> IniFile::entries() const {
+    std::vector<Entry> out;
+    std::string section;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto h = headerOf(lines_[i])) {
+            section = *h;
+            continue;
+        }
+        const std::string t = IniFile::trim(lines_[i]);
+        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+        Entry e;
+        e.line = i + 1;
+        e.section = section;
+        if (const auto eq = t.find('='); eq != std::string::npos) {
+            e.readable = true;
+            e.key = IniFile::lower(IniFile::trim(t.substr(0, eq)));
+            e.value = IniFile::trim(t.substr(eq + 1));
+        }
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
 std::vector<std::size_t> IniFile::keyLines(const std::string& section, const std::string& key) const {
     const std::string wantSection = IniFile::lower(section), wantKey = IniFile::lower(key);
     std::vector<std::size_t> found;
-    bool inSection = false;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (const auto h = headerOf(lines_[i]))
-            inSection = *h == wantSection;
-        else if (inSection && keyOf(lines_[i]) == wantKey)
-            found.push_back(i);
-    }
+    for (const Entry& e : entries())
+        if (e.readable && e.section == wantSection && e.key == wantKey) found.push_back(e.line - 1);
     return found;
 }
 

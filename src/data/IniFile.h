@@ -27,6 +27,16 @@ class IniFile {
     void set(const std::string& section, const std::string& key, const std::string& value);
     std::string text() const;
 
+    // A line that is not blank, a comment or a section header.
+    struct Entry {
+        std::size_t line = 0;   // 1-based
+        std::string section;    // the section it stands in, lower case; empty before the first
+        bool readable = false;  // a "key=value" line
+        std::string key, value; // the key lower case; both without blanks at the ends
+    };
+    // Every such line, in the order of the file.
+    std::vector<Entry> entries() const;
+
     // The text rules of settings files: blanks off both ends; ASCII letters
     // in lower case (names are matched without regard to case).
     static std::string trim(const std::string& s);

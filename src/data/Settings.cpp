@@ -53,33 +53,21 @@ void Settings::storePharmacy(IniFile& ini, const Pharmacy& p) {
 
 Settings Settings::parse(const std::string& text, std::ostream& warnings) {
     Settings s;
-    std::istringstream in(text);
-    std::string line, section;
     std::set<std::string> seen;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (lineNo == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-        std::string t = IniFile::trim(line);
-        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
-        if (t.front() == '[' && t.back() == ']') {
-            section = IniFile::lower(IniFile::trim(t.substr(1, t.size() - 2)));
+    for (const IniFile::Entry& e : IniFile::parse(text).entries()) {
+        if (!e.readable || e.section.empty()) {
+            warnings << "Pelmora.ini " << e.line << "행을 읽을 수 없어 건너뜁니다.\n";
             continue;
         }
-        auto eq = t.find('=');
-        if (eq == std::string::npos || section.empty()) {
-            warnings << "Pelmora.ini " << lineNo << "행을 읽을 수 없어 건너뜁니다.\n";
-            continue;
-        }
-        std::string key = IniFile::lower(IniFile::trim(t.substr(0, eq)));
-        std::string value = IniFile::trim(t.substr(eq + 1));
         // A key given twice counts by its first line, as IniFile reads and writes it.
-        if (!seen.insert(section + "\n" + key).second) continue;
-        if (section == "pharmacy") {
-            readPharmacy(s.pharmacy, key, value);
+        if (!seen.insert(e.section + "\n" + e.key).second) continue;
+        if (e.section == "pharmacy") {
+            readPharmacy(s.pharmacy, e.key, e.value);
             continue;
         }
-        if (section != "server") continue; // another part of the program reads it
+        if (e.section != "server") continue; // another part of the program reads it
+        const std::string& key = e.key;
+        const std::string& value = e.value;
         bool ok = true;
         if (key == "host")
             s.host = value;
@@ -95,7 +83,7 @@ Settings Settings::parse(const std::string& text, std::ostream& warnings) {
             s.tdsVersion = value;
         else
             ok = false;
-        if (!ok) warnings << "Pelmora.ini " << lineNo << "행의 값이 올바르지 않아 기본값을 씁니다.\n";
+        if (!ok) warnings << "Pelmora.ini " << e.line << "행의 값이 올바르지 않아 기본값을 씁니다.\n";
     }
     return s;
 }
